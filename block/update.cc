@@ -1,0 +1,107 @@
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include "block/layout.h"
+
+#ifndef O_BINARY
+#define O_BINARY 0
+#endif
+#ifndef ENODATA
+#define ENODATA EIO
+#endif
+
+namespace {
+
+// Reports the failed call the way perror does and ends the run. There is
+// nothing to unwind: the open file and the image go with the process.
+[[noreturn]] void fail(const char *call) {
+    std::perror(call);
+    std::exit(1);
+}
+
+// A call can fail without setting errno (a short file, a full disk, a seek
+// that lands elsewhere); say something true rather than "Success".
+[[noreturn]] void fail(const char *call, int err) {
+    errno = err;
+    fail(call);
+}
+
+int xopen(const char *path, int flags) {
+    int fd;
+    do
+        fd = open(path, flags | O_BINARY, 0666);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        fail("open");
+    return fd;
+}
+
+void xseek(int fd) {
+    off_t pos = lseek(fd, kBlockOffset, SEEK_SET);
+    if (pos < 0)
+        fail("lseek");
+    if (pos != kBlockOffset)
+        fail("lseek", ESPIPE);
+}
+
+void xread(int fd, std::uint8_t *buf) {
+    std::uint32_t done = 0;
+    while (done < kBlockSize) {
+        ssize_t n = read(fd, buf + done, kBlockSize - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            fail("read");
+        if (n == 0)
+            fail("read", ENODATA);
+        done += static_cast<std::uint32_t>(n);
+    }
+}
+
+void xwrite(int fd, const std::uint8_t *buf) {
+    std::uint32_t done = 0;
+    while (done < kBlockSize) {
+        ssize_t n = write(fd, buf + done, kBlockSize - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            fail("write");
+        if (n == 0)
+            fail("write", ENOSPC);
+        done += static_cast<std::uint32_t>(n);
+    }
+}
+
+void xclose(int fd) {
+    if (close(fd) < 0)
+        fail("close");
+}
+
+} // namespace
+
+void update(const char *path, std::uint32_t offset, std::uint32_t value) {
+    std::uint8_t image[kBlockSize] = {};
+    struct stat st;
+
+    if (stat(path, &st) == 0) {
+        int fd = xopen(path, O_RDONLY);
+        xseek(fd);
+        xread(fd, image);
+        xclose(fd);
+    } else if (errno != ENOENT) {
+        fail("stat");
+    }
+
+    patch(image, offset, value);
+
+    int fd = xopen(path, O_WRONLY | O_CREAT);
+    xseek(fd);
+    xwrite(fd, image);
+    xclose(fd);
+}

@@ -1,0 +1,133 @@
+// quorbin: sets one 32-bit value in the BI block of a bi2.bin file.
+#include <cstdarg>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include <getopt.h>
+#include <unistd.h>
+
+#include "block/block.h"
+#include "cli/args.h"
+
+namespace {
+
+// Room for a path or drive text: 259 characters and the terminator.
+constexpr std::size_t kTextSize = 260;
+constexpr char kDriveFile[] = ":/bi2.bin";
+
+// Set once from argv[0]; every message of the tool's own names it.
+const char *progname = "quorbin";
+
+void usage() {
+    std::fprintf(stderr,
+                 "\n"
+                 "Usage:  %s {-d driveletter | -o outfile} [-h] offset data\n"
+                 "\n"
+                 "    -o        Specifies output file (defaults to <driveletter>:/bi2.bin)\n"
+                 "    -h        Prints this message and exit\n"
+                 "    -v        Turns on verbose mode\n"
+                 "    offset    Location where to modify\n"
+                 "    data      Data to set to the location\n"
+                 "\n"
+                 "  Either -d or -o should always be specified.\n"
+                 "  If both are specified, -d is ignored\n"
+                 "\n",
+                 progname);
+}
+
+// Prints a command-line error and the usage text, and ends the run. Every
+// failure ends the process where it is found: nothing is held that exit
+// does not release, so there is nothing to unwind.
+[[noreturn]] void usage_error(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
+[[noreturn]] void usage_error(const char *fmt, ...) {
+    va_list ap;
+    std::fprintf(stderr, "%s: ", progname);
+    va_start(ap, fmt);
+    std::vfprintf(stderr, fmt, ap);
+    va_end(ap);
+    usage();
+    std::exit(1);
+}
+
+// Copies an option argument into a text field, refusing what does not fit.
+void set_text(char *field, const char *arg, int opt) {
+    std::size_t len = std::strlen(arg);
+    if (len >= kTextSize)
+        usage_error("ERROR:-%c argument is longer than 259 characters\n", opt);
+    std::memcpy(field, arg, len + 1);
+}
+
+// The options take no long forms. getopt_long is used for its GNU argument
+// permutation, which every C library we build with gives it (not all give
+// it to plain getopt); POSIXLY_CORRECT still stops it at the first operand.
+const struct option kNoLongOptions[] = {{nullptr, 0, nullptr, 0}};
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+    char drive[kTextSize] = "";
+    char path[kTextSize] = "";
+    bool verbose = false, drive_given = false, output_given = false;
+    int c;
+
+    if (argc > 0 && argv[0] != nullptr)
+        progname = program_name(argv[0]);
+
+    while ((c = getopt_long(argc, argv, "vd:ho:", kNoLongOptions, nullptr)) != -1) {
+        switch (c) {
+        case 'd':
+            set_text(drive, optarg, c);
+            drive_given = true;
+            break;
+        case 'h':
+            usage();
+            return 0;
+        case 'o':
+            set_text(path, optarg, c);
+            output_given = true;
+            break;
+        case 'v':
+            verbose = true;
+            break;
+        default:
+            usage_error("ERROR:-%c No such option\n", c);
+        }
+    }
+    argc -= optind;
+    argv += optind;
+
+    if (argc != 2)
+        usage_error("You need to specify offset and data\n");
+    std::uint32_t offset = read_number(argv[0]);
+    std::uint32_t value = read_number(argv[1]);
+    if (offset >= kBlockSize)
+        usage_error(
+            "Specified offset %d(0x%04x) is out of range. Need to be less than %d(0x%04x)\n",
+            static_cast<int>(static_cast<std::int32_t>(offset)), offset,
+            static_cast<int>(kBlockSize), kBlockSize);
+
+    if (verbose)
+        std::fprintf(stderr,
+                     "Zolvane Quorbin. Copyright (C) 2026 the Zolvane Quorbin authors.\n"
+                     "Built : %s %s\n",
+                     __DATE__, __TIME__);
+
+    if (output_given && drive_given) {
+        std::fprintf(stderr, "%s: WARNING:-d and -o are specified at the same time. Ignore -d\n",
+                     progname);
+    } else if (drive_given) {
+        if (std::strlen(drive) + sizeof kDriveFile > kTextSize)
+            usage_error("ERROR:-d argument makes the path longer than 259 characters\n");
+        std::snprintf(path, sizeof path, "%s%s", drive, kDriveFile);
+    } else if (!output_given) {
+        usage_error("ERROR:You need to specify -d option when you don't use -o option\n");
+    }
+
+    update(path, offset, value);
+
+    if (verbose)
+        std::fputs("\nDone\n", stderr);
+    return 0;
+}

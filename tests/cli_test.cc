@@ -1,0 +1,321 @@
+// End-to-end: the built program, its messages, its exit status and the file.
+#include <cstdint>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "run.h"
+
+namespace {
+
+using Args = std::vector<std::string>;
+
+std::string usage(const std::string &name = "quorbin") {
+    return "\n"
+           "Usage:  " +
+           name +
+           " {-d driveletter | -o outfile} [-h] offset data\n"
+           "\n"
+           "    -o        Specifies output file (defaults to <driveletter>:/bi2.bin)\n"
+           "    -h        Prints this message and exit\n"
+           "    -v        Turns on verbose mode\n"
+           "    offset    Location where to modify\n"
+           "    data      Data to set to the location\n"
+           "\n"
+           "  Either -d or -o should always be specified.\n"
+           "  If both are specified, -d is ignored\n"
+           "\n";
+}
+
+const std::string kTitle = "Zolvane Quorbin. Copyright (C) 2026 the Zolvane Quorbin authors.\n"
+                           "Built : DATE TIME\n";
+const std::string kNoOperands = "quorbin: You need to specify offset and data\n";
+const std::string kNoTarget =
+    "quorbin: ERROR:You need to specify -d option when you don't use -o option\n";
+const std::string kBoth = "quorbin: WARNING:-d and -o are specified at the same time. Ignore -d\n";
+const std::string kBadOption = "quorbin: ERROR:-? No such option\n";
+
+std::string out_of_range(const std::string &shown) {
+    return "quorbin: Specified offset " + shown +
+           " is out of range. Need to be less than 8192(0x2000)\n";
+}
+
+// The build line carries the build's date and time; check its form and put
+// placeholders in their place so that the rest compares byte for byte.
+std::string without_build_time(std::string err) {
+    static const std::regex line(
+        R"(Built : [A-Z][a-z][a-z] [ 0-3][0-9] [0-9]{4} [0-2][0-9]:[0-5][0-9]:[0-6][0-9]\n)");
+    return std::regex_replace(err, line, "Built : DATE TIME\n");
+}
+
+// A 64 KiB file holding only the value and the signature, as a new file is.
+std::string new_file(std::uint32_t offset, std::uint32_t value);
+
+// What a run must leave in a file that held before: the value bytes that lie
+// before the signature, and the signature; nothing else changes.
+std::string patched(std::string before, std::uint32_t offset, std::uint32_t value) {
+    for (std::uint32_t i = 0; i < 4; i++)
+        if (offset + i < 0x1FFC)
+            before[0xE000 + offset + i] = static_cast<char>(value >> (24 - 8 * i));
+    before.replace(0xFFFC, 4, "\xC3\xF8\x1A\x8E");
+    return before;
+}
+
+std::string new_file(std::uint32_t offset, std::uint32_t value) {
+    return patched(std::string(0x10000, '\0'), offset, value);
+}
+
+std::string pattern(std::size_t size) {
+    std::string s(size, '\0');
+    std::uint32_t x = 12345;
+    for (auto &c : s) {
+        x = x * 1103515245 + 12345;
+        c = static_cast<char>(x >> 16);
+    }
+    return s;
+}
+
+std::string describe(const Args &args) {
+    std::string s;
+    for (const auto &a : args)
+        s += (s.empty() ? "" : " ") + a;
+    return s;
+}
+
+// Command lines that fail or print help: the exact stderr and status, no
+// stdout, and no file left anywhere in the folder.
+TEST(Cli, RefusedCommandLines) {
+    const std::string long260(260, 'x');
+    struct Case {
+        Args args;
+        int status;
+        std::string err;
+        std::vector<std::string> env = {};
+    } cases[] = {
+        {{"-h"}, 0, usage()},
+        {{"-vh"}, 0, usage()},
+        {{"-h", "-x"}, 0, usage()},
+        {{"-d", "E", "-h", "0", "0"}, 0, usage()},
+        {{"-x", "-h"}, 1, "quorbin: invalid option -- 'x'\n" + kBadOption + usage()},
+        {{"-?"}, 1, "quorbin: invalid option -- '?'\n" + kBadOption + usage()},
+        {{"-o", "f", "0", "0", "-d"},
+         1,
+         "quorbin: option requires an argument -- 'd'\n" + kBadOption + usage()},
+        {{"-o"}, 1, "quorbin: option requires an argument -- 'o'\n" + kBadOption + usage()},
+        {{}, 1, kNoOperands + usage()},
+        {{"-o", "f", "0"}, 1, kNoOperands + usage()},
+        {{"-o", "f", "0", "0", "0"}, 1, kNoOperands + usage()},
+        {{"-o", "f", "--", "-1", "5", "6"}, 1, kNoOperands + usage()},
+        {{"0x10", "5", "-o", "f"}, 1, kNoOperands + usage(), {"POSIXLY_CORRECT=1"}},
+        {{"-o", "f", "-1", "5"}, 1, "quorbin: invalid option -- '1'\n" + kBadOption + usage()},
+        {{"-o", "f", "--", "-1", "5"}, 1, out_of_range("-1(0xffffffff)") + usage()},
+        {{"-o", "f", "0x2000", "0"}, 1, out_of_range("8192(0x2000)") + usage()},
+        {{"-o", "f", "8192", "0"}, 1, out_of_range("8192(0x2000)") + usage()},
+        {{"-o", "f", "020001", "0"}, 1, out_of_range("8193(0x2001)") + usage()},
+        {{"-o", "f", "0x7fffffff", "0"}, 1, out_of_range("2147483647(0x7fffffff)") + usage()},
+        {{"-o", "f", "0x80000000", "0"}, 1, out_of_range("-2147483648(0x80000000)") + usage()},
+        {{"-o", "f", "0x100000000", "0"}, 1, out_of_range("-1(0xffffffff)") + usage()},
+        {{"-v", "0", "0"}, 1, kTitle + kNoTarget + usage()},
+        {{"-v", "0x3000", "0"}, 1, out_of_range("12288(0x3000)") + usage()},
+        {{"-o", long260, "0", "0"},
+         1,
+         "quorbin: ERROR:-o argument is longer than 259 characters\n" + usage()},
+        {{"-d" + long260, "-o", "f", "0", "0"},
+         1,
+         "quorbin: ERROR:-d argument is longer than 259 characters\n" + usage()},
+        {{"-d", std::string(251, 'x'), "0", "0"},
+         1,
+         "quorbin: ERROR:-d argument makes the path longer than 259 characters\n" + usage()},
+        {{"-v", "-d", std::string(251, 'x'), "0", "0"},
+         1,
+         kTitle + "quorbin: ERROR:-d argument makes the path longer than 259 characters\n" +
+             usage()},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(describe(c.args));
+        ScratchDir dir;
+        ASSERT_EQ(mkdir((dir / (std::string(251, 'x') + ":")).c_str(), 0777), 0);
+        Result r = run(dir.path(), c.args, c.env);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(without_build_time(r.err), c.err);
+        EXPECT_EQ(r.out, "");
+        EXPECT_FALSE(exists(dir / "f"));
+        EXPECT_FALSE(exists(dir / (std::string(251, 'x') + ":/bi2.bin")));
+    }
+}
+
+TEST(Cli, NamesItselfByTheLastPartOfItsFirstWord) {
+    struct Case {
+        std::string argv0, name;
+    } cases[] = {
+        {"./tools/patch", "patch"},
+        {"/usr/bin/quorbin", "quorbin"},
+        {"C:\\tools\\patch.exe", "C:\\tools\\patch.exe"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.argv0);
+        ScratchDir dir;
+        Result r = run(dir.path(), {"0"}, {}, c.argv0);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, c.name + ": You need to specify offset and data\n" + usage(c.name));
+        // The option parser's own words use the first word as given.
+        r = run(dir.path(), {"-y"}, {}, c.argv0);
+        EXPECT_EQ(r.err, c.argv0 + ": invalid option -- 'y'\n" + c.name +
+                             ": ERROR:-? No such option\n" + usage(c.name));
+    }
+}
+
+// Successful runs on a new file: where the value goes, which file is the
+// target, and what is printed.
+TEST(Cli, WritesTheValueIntoANewFile) {
+    const std::string dir259 = std::string(200, 'p');
+    const std::string file259 = dir259 + "/" + std::string(58, 'q');
+    const std::string drive250(250, 'x');
+    struct Case {
+        Args args;
+        std::string target; // the file that must appear, and no other
+        std::uint32_t offset, value;
+        std::string err;
+        std::vector<std::string> env = {};
+    } cases[] = {
+        {{"-o", "f", "0x10", "5"}, "f", 0x10, 5, ""},
+        {{"0x10", "5", "-o", "f"}, "f", 0x10, 5, ""},
+        {{"0x10", "-o", "f", "5"}, "f", 0x10, 5, ""},
+        {{"-o", "f", "0x10", "5"}, "f", 0x10, 5, "", {"POSIXLY_CORRECT=1"}},
+        {{"-of", "--", "0x10", "5"}, "f", 0x10, 5, ""},
+        {{"-o", "f", "0x1fff", "7"}, "f", 0x1FFF, 7, ""},
+        {{"-o", "f", "017", "1"}, "f", 15, 1, ""},
+        {{"-o", "f", "12abc", "1"}, "f", 12, 1, ""},
+        {{"-o", "f", "abc", "0x01020304"}, "f", 0, 0x01020304, ""},
+        {{"-o", "f", "0x", "1"}, "f", 0, 1, ""},
+        {{"-o", "f", "--", "-", "1"}, "f", 0, 1, ""},
+        {{"-o", "f", "--", "-4294967296", "1"}, "f", 1, 1, ""},
+        {{"-o", "f", "0x101", "0xA1B2C3D4"}, "f", 0x101, 0xA1B2C3D4, ""},
+        {{"-o", "f", "0x1FFA", "0xDEADBEEF"}, "f", 0x1FFA, 0xDEADBEEF, ""},
+        {{"-o", "f", "0x20", "0x123456789"}, "f", 0x20, 0xFFFFFFFF, ""},
+        {{"-o", "f", "--", "0x20", "-2"}, "f", 0x20, 0xFFFFFFFE, ""},
+        {{"-o", "f", "0x20", " +0x0a0d1a"}, "f", 0x20, 0x000A0D1A, ""},
+        {{"-v", "-d", "E", "0x24", "0x12345678"},
+         "E:/bi2.bin",
+         0x24,
+         0x12345678,
+         kTitle + "\nDone\n"},
+        {{"-dE", "0", "1"}, "E:/bi2.bin", 0, 1, ""},
+        {{"-d", "E", "-d", "F", "0", "1"}, "F:/bi2.bin", 0, 1, ""},
+        {{"-d", "abc", "0", "1"}, "abc:/bi2.bin", 0, 1, ""},
+        {{"-o", "a", "-o", "b", "0", "1"}, "b", 0, 1, ""},
+        {{"-d", "E", "-o", "out.bin", "0", "1"}, "out.bin", 0, 1, kBoth},
+        {{"-v", "-o", "out.bin", "-d", "E", "0", "1"},
+         "out.bin",
+         0,
+         1,
+         kTitle + kBoth + "\nDone\n"},
+        {{"-d", std::string(255, 'x'), "-o", "f", "0", "1"}, "f", 0, 1, kBoth},
+        {{"-o", file259, "0", "1"}, file259, 0, 1, ""},
+        {{"-d", drive250, "0", "1"}, drive250 + ":/bi2.bin", 0, 1, ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(describe(c.args));
+        ScratchDir dir;
+        for (const std::string &sub : Args{"E:", "F:", "abc:", dir259, drive250 + ":"})
+            ASSERT_EQ(mkdir((dir / sub).c_str(), 0777), 0);
+        Result r = run(dir.path(), c.args, c.env);
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(without_build_time(r.err), c.err);
+        EXPECT_EQ(r.out, "");
+        EXPECT_TRUE(read_file(dir / c.target) == new_file(c.offset, c.value));
+        for (const std::string &other :
+             Args{"f", "a", "b", "out.bin", "E:/bi2.bin", "F:/bi2.bin"}) {
+            if (other != c.target) {
+                EXPECT_FALSE(exists(dir / other)) << other;
+            }
+        }
+    }
+}
+
+// Runs on files that already exist: only the value and the signature change.
+TEST(Cli, RewritesTheBlockOfAnExistingFileInPlace) {
+    struct Case {
+        std::string name;
+        std::string before;
+        std::uint32_t offset, value;
+    } cases[] = {
+        {"exactly 64 KiB", pattern(0x10000), 0x24, 0x12345678},
+        {"128 KiB keeps its tail", pattern(0x20000), 0x1FF8, 0xCAFEF00D},
+        {"1 MiB", pattern(0x100000), 0x1FFB, 0xCAFEF00D},
+        {"offset over the signature", pattern(0x10000), 0x1FFD, 0xCAFEF00D},
+        {"line ends and ^Z", std::string(0x18000, '\x1A').replace(0xE000, 3, "\r\n\x1A"), 0x3,
+         0x0A0D1A0A},
+        {"all zero, signed", new_file(0x40, 1), 0x44, 2},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchDir dir;
+        write_file(dir / "bi2.bin", c.before);
+        Result r =
+            run(dir.path(), {"-o", "bi2.bin", std::to_string(c.offset), std::to_string(c.value)});
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(r.out, "");
+        std::string after = read_file(dir / "bi2.bin");
+        ASSERT_EQ(after.size(), c.before.size());
+        EXPECT_TRUE(after == patched(c.before, c.offset, c.value));
+    }
+}
+
+TEST(Cli, RunsAccumulateAndRepeatingOneChangesNothing) {
+    ScratchDir dir;
+    ASSERT_EQ(run(dir.path(), {"-o", "f", "0x10", "0x11111111"}).status, 0);
+    ASSERT_EQ(run(dir.path(), {"-o", "f", "0x14", "0x22222222"}).status, 0);
+    std::string twice = patched(new_file(0x10, 0x11111111), 0x14, 0x22222222);
+    EXPECT_TRUE(read_file(dir / "f") == twice);
+    ASSERT_EQ(run(dir.path(), {"-o", "f", "0x14", "0x22222222"}).status, 0);
+    EXPECT_TRUE(read_file(dir / "f") == twice);
+}
+
+TEST(Cli, NewFileGetsTheUsualPermissions) {
+    ScratchDir dir;
+    mode_t old = umask(022);
+    Result r = run(dir.path(), {"-o", "f", "0", "0"});
+    umask(old);
+    ASSERT_EQ(r.status, 0);
+    struct stat st;
+    ASSERT_EQ(stat((dir / "f").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0644u);
+}
+
+// Failures a real file system gives: the report of the failed call, status 1,
+// and the file as it was.
+TEST(Cli, ReportsFailedFileCalls) {
+    struct Case {
+        std::string name;
+        std::string target;
+        std::string err;
+    } cases[] = {
+        {"short file", "short", "read: No data available\n"},
+        {"empty file", "empty", "read: No data available\n"},
+        {"missing folder", "nodir/f", "open: No such file or directory\n"},
+        {"empty path", "", "open: No such file or directory\n"},
+        {"file used as a folder", "short/f", "stat: Not a directory\n"},
+        {"name too long", std::string(256, 'n'), "stat: File name too long\n"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchDir dir;
+        const std::string short_file = pattern(0xF000);
+        write_file(dir / "short", short_file);
+        write_file(dir / "empty", "");
+        Result r = run(dir.path(), {"-v", "-o", c.target, "0x10", "1"});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(without_build_time(r.err), kTitle + c.err);
+        EXPECT_EQ(r.out, "");
+        EXPECT_TRUE(read_file(dir / "short") == short_file);
+        EXPECT_EQ(read_file(dir / "empty"), "");
+        EXPECT_FALSE(exists(dir / "nodir"));
+    }
+}
+
+} // namespace
