@@ -100,9 +100,10 @@ void parse_item(char *item) {
     std::snprintf(copy, sizeof copy, "%s", item);
     if (fault_count == kMaxFaults)
         bad_spec(copy);
-    char *name = std::strtok(item, ":");
-    char *range = std::strtok(nullptr, ":");
-    char *action = std::strtok(nullptr, "");
+    char *save = nullptr;
+    char *name = strtok_r(item, ":", &save);
+    char *range = strtok_r(nullptr, ":", &save);
+    char *action = strtok_r(nullptr, "", &save);
     if (name == nullptr || range == nullptr || action == nullptr)
         bad_spec(copy);
     Fault f{};
@@ -289,25 +290,19 @@ int __xstat64(int ver, const char *path, struct stat64 *buf) {
 }
 
 // The mode argument is there only with O_CREAT or O_TMPFILE.
-#define QFAULT_MODE(flags, mode)                                                                   \
-    do {                                                                                           \
-        if ((flags) & (O_CREAT | O_TMPFILE)) {                                                     \
-            va_list ap;                                                                            \
-            va_start(ap, flags);                                                                   \
-            mode = static_cast<mode_t>(va_arg(ap, int));                                           \
-            va_end(ap);                                                                            \
-        }                                                                                          \
-    } while (0)
-
 int open(const char *path, int flags, ...) {
-    mode_t mode = 0;
-    QFAULT_MODE(flags, mode);
+    va_list ap;
+    va_start(ap, flags);
+    mode_t mode = (flags & (O_CREAT | O_TMPFILE)) ? static_cast<mode_t>(va_arg(ap, int)) : 0;
+    va_end(ap);
     return do_open("open", path, flags, mode);
 }
 
 int open64(const char *path, int flags, ...) {
-    mode_t mode = 0;
-    QFAULT_MODE(flags, mode);
+    va_list ap;
+    va_start(ap, flags);
+    mode_t mode = (flags & (O_CREAT | O_TMPFILE)) ? static_cast<mode_t>(va_arg(ap, int)) : 0;
+    va_end(ap);
     return do_open("open64", path, flags, mode);
 }
 
