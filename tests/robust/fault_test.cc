@@ -1,0 +1,201 @@
+// Every way a file call of the block update can fail, forced on the built
+// program with the fault_inject library: the report, the status, and what is
+// left in the file.
+#include <cstdint>
+#include <cstdlib>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "run.h"
+
+namespace {
+
+constexpr std::uint32_t kOffset = 0x10;
+constexpr std::uint32_t kValue = 0xA1B2C3D4;
+constexpr std::size_t kBlockAt = 0xE000;
+constexpr std::size_t kBlockLen = 0x2000;
+
+// A file of 68 KiB, so that bytes past the block are there to be kept too.
+std::string pattern() {
+    std::string s(0x11000, '\0');
+    std::uint32_t x = 99;
+    for (auto &c : s) {
+        x = x * 1103515245 + 12345;
+        c = static_cast<char>(x >> 16);
+    }
+    return s;
+}
+
+// The block as a successful run leaves it, written out by hand.
+std::string patched_block(const std::string &before) {
+    std::string block =
+        before.empty() ? std::string(kBlockLen, '\0') : before.substr(kBlockAt, kBlockLen);
+    block.replace(kOffset, 4, "\xA1\xB2\xC3\xD4");
+    block.replace(kBlockLen - 4, 4, "\xC3\xF8\x1A\x8E");
+    return block;
+}
+
+class FaultTest : public ::testing::Test {
+  protected:
+    // A sanitizer runtime in the tool wants to come first among the loaded
+    // libraries; the preloaded fault library comes before it, which is
+    // harmless as that library is not instrumented.
+    static void SetUpTestSuite() {
+        const char *old = std::getenv("ASAN_OPTIONS");
+        std::string opts = old ? std::string(old) + ":" : "";
+        setenv("ASAN_OPTIONS", (opts + "verify_asan_link_order=0").c_str(), 1);
+    }
+};
+
+TEST_F(FaultTest, EveryFailedCallIsReportedAndNoByteOutsideTheBlockChanges) {
+    struct Case {
+        const char *name;
+        bool missing; // no file before the run
+        std::string faults;
+        std::string err; // empty: the run succeeds
+        // Leading bytes of the block that the run leaves new: 0 for a file
+        // left as it was, 8192 for a finished block; -1: no file at all.
+        int written;
+    };
+    const Case cases[] = {
+        // Loading the block: the file stays as it was.
+        {"stat refused", false, "stat:1:EACCES", "stat: Permission denied\n", 0},
+        {"stat fails", false, "stat:1:EIO", "stat: Input/output error\n", 0},
+        {"open for reading refused", false, "open:1:EACCES", "open: Permission denied\n", 0},
+        {"seek before reading fails", false, "lseek:1:EINVAL", "lseek: Invalid argument\n", 0},
+        {"seek before reading lands elsewhere", false, "lseek:1:elsewhere", "lseek: Illegal seek\n",
+         0},
+        {"read fails", false, "read:1:EIO", "read: Input/output error\n", 0},
+        {"read meets the end", false, "read:1:zero", "read: No data available\n", 0},
+        {"read fails after part of the block", false, "read:1:short,read:2:EIO",
+         "read: Input/output error\n", 0},
+        {"close after reading fails", false, "close:1:EIO", "close: Input/output error\n", 0},
+        // Writing the block back.
+        {"open for writing refused", false, "open:2:EACCES", "open: Permission denied\n", 0},
+        {"seek before writing fails", false, "lseek:2:EINVAL", "lseek: Invalid argument\n", 0},
+        {"seek before writing lands elsewhere", false, "lseek:2:elsewhere", "lseek: Illegal seek\n",
+         0},
+        {"write fails", false, "write:1:EIO", "write: Input/output error\n", 0},
+        {"write finds the disk full", false, "write:1:ENOSPC", "write: No space left on device\n",
+         0},
+        {"write makes no progress", false, "write:1:zero", "write: No space left on device\n", 0},
+        {"disk full after half the block", false, "write:1:short,write:2:ENOSPC",
+         "write: No space left on device\n", 4096},
+        {"no progress after 7 KiB", false, "write:1-3:short,write:4:zero",
+         "write: No space left on device\n", 7168},
+        {"close after writing fails", false, "close:2:EIO", "close: Input/output error\n", 8192},
+        // Calls that are interrupted or move part of the block: the run goes on.
+        {"opens interrupted", false, "open:1-2:EINTR,open:4-5:EINTR", "", 8192},
+        {"reads interrupted", false, "read:1-3:EINTR", "", 8192},
+        {"writes interrupted", false, "write:1-3:EINTR", "", 8192},
+        {"block read in 14 parts", false, "read:1-20:short", "", 8192},
+        {"block written in 14 parts", false, "write:1-20:short", "", 8192},
+        {"reads and writes in parts and interrupted", false,
+         "read:1:short,read:2:EINTR,write:1:EINTR,write:2:short", "", 8192},
+        // A file that does not exist yet.
+        {"new file refused", true, "open:1:EACCES", "open: Permission denied\n", -1},
+        {"new file, no progress", true, "write:1:zero", "write: No space left on device\n", 0},
+        {"new file, disk full after half", true, "write:1:short,write:2:ENOSPC",
+         "write: No space left on device\n", 4096},
+        {"new file written in parts", true, "write:1:short,write:2:EINTR", "", 8192},
+    };
+    const std::string before = pattern();
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " [" + c.faults + "]");
+        ScratchDir dir;
+        if (!c.missing)
+            write_file(dir / "f", before);
+        Result r = run(dir.path(), {"-o", "f", std::to_string(kOffset), std::to_string(kValue)},
+                       {"LD_PRELOAD=" FAULT_INJECT_PATH, "QFAULT_PATH=f", "QFAULT=" + c.faults,
+                        "QFAULT_REPORT=" + (dir / "qfault-report")});
+        EXPECT_EQ(r.status, c.err.empty() ? 0 : 1);
+        EXPECT_EQ(r.err, c.err);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(read_file(dir / "qfault-report"), "");
+
+        if (c.written < 0) {
+            EXPECT_FALSE(exists(dir / "f"));
+            continue;
+        }
+        const std::string block = patched_block(c.missing ? "" : before);
+        std::string want = c.missing ? std::string(c.written ? kBlockAt : 0, '\0') : before;
+        want.replace(kBlockAt < want.size() ? kBlockAt : want.size(), c.written,
+                     block.substr(0, c.written));
+        const std::string got = read_file(dir / "f");
+        EXPECT_EQ(got.size(), want.size());
+        // Compared as a whole; on a mismatch name the first differing byte.
+        if (got != want) {
+            std::size_t i = 0;
+            while (i < got.size() && i < want.size() && got[i] == want[i])
+                i++;
+            ADD_FAILURE() << "file differs first at byte 0x" << std::hex << i;
+        }
+    }
+}
+
+// strace sees the system calls themselves: a plain run on an existing file
+// reads the block in one call and writes it in one call, and does nothing
+// else with the file.
+TEST_F(FaultTest, PlainRunReadsOnceAndWritesOnce) {
+    if (std::system("strace -V >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "strace is not installed";
+    ScratchDir dir;
+    write_file(dir / "f", pattern());
+    const char *program = std::getenv("QUORBIN");
+    // LeakSanitizer cannot work under ptrace: a sanitizer build of the tool
+    // is traced without it.
+    std::string cmd =
+        "cd '" + dir.path() +
+        "' && ASAN_OPTIONS=\"$ASAN_OPTIONS:detect_leaks=0\" strace -qq -s 0 -o trace '" +
+        (program ? program : QUORBIN_PATH) + "' -o f 0x10 0xA1B2C3D4";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+
+    // Keep the calls on the path "f" and on the descriptors opened for it,
+    // with their arguments but the descriptor and the data.
+    static const std::regex call(R"(^(\w+)\((.*)\)\s+= (-?\d+).*$)");
+    std::istringstream trace(read_file(dir / "trace"));
+    std::vector<std::string> got;
+    std::vector<std::string> fds;
+    for (std::string line; std::getline(trace, line);) {
+        std::smatch m;
+        if (!std::regex_match(line, m, call))
+            continue;
+        const std::string name = m[1], args = m[2], result = m[3];
+        const std::string first = args.substr(0, args.find(','));
+        auto fd = std::find(fds.begin(), fds.end(), first);
+        if (args.find("\"f\"") != std::string::npos) {
+            std::string flags = name == "openat" ? " " + args.substr(args.find("\"f\", ") + 5) : "";
+            got.push_back(name + flags + " = " + (name == "openat" ? "fd" : result));
+            if (name == "openat")
+                fds.push_back(result);
+        } else if (fd != fds.end()) {
+            std::string rest = args.substr(first.size());
+            if (name == "read" || name == "write")
+                rest = rest.substr(rest.rfind(',')); // drop the data
+            std::string summary = name;
+            summary.append("(fd").append(rest).append(") = ").append(result);
+            got.push_back(summary);
+            if (name == "close")
+                fds.erase(fd);
+        }
+    }
+    const std::vector<std::string> want = {
+        "newfstatat = 0",
+        "openat O_RDONLY = fd",
+        "lseek(fd, 57344, SEEK_SET) = 57344",
+        "read(fd, 8192) = 8192",
+        "close(fd) = 0",
+        "openat O_WRONLY|O_CREAT, 0666 = fd",
+        "lseek(fd, 57344, SEEK_SET) = 57344",
+        "write(fd, 8192) = 8192",
+        "close(fd) = 0",
+    };
+    EXPECT_EQ(got, want);
+}
+
+} // namespace
