@@ -12,8 +12,13 @@
 #ifndef O_BINARY
 #define O_BINARY 0
 #endif
-#ifndef ENODATA
-#define ENODATA EIO
+
+// The error a read that meets the end of the file before the whole block is
+// reported with. Windows' C runtime has the number ENODATA but no text for it.
+#if defined(ENODATA) && !defined(_WIN32)
+constexpr int kShortRead = ENODATA;
+#else
+constexpr int kShortRead = EIO;
 #endif
 
 namespace {
@@ -59,7 +64,7 @@ void xread(int fd, std::uint8_t *buf) {
         if (n < 0)
             fail("read");
         if (n == 0)
-            fail("read", ENODATA);
+            fail("read", kShortRead);
         done += static_cast<std::uint32_t>(n);
     }
 }

@@ -1,5 +1,6 @@
 #include "run.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -40,11 +41,67 @@ bool exists(const std::string &path) {
     return fs::exists(fs::symlink_status(path));
 }
 
+namespace {
+
+std::string program_under_test() {
+    const char *program = std::getenv("QUORBIN");
+    return program != nullptr ? program : QUORBIN_PATH;
+}
+
+std::vector<std::string> runner_words() {
+    std::vector<std::string> words;
+    const char *runner = std::getenv("QUORBIN_RUNNER");
+    std::string word;
+    for (const char *p = runner != nullptr ? runner : "";; p++) {
+        if (*p != '\0' && *p != ' ' && *p != '\t') {
+            word += *p;
+            continue;
+        }
+        if (!word.empty())
+            words.push_back(word);
+        word.clear();
+        if (*p == '\0')
+            return words;
+    }
+}
+
+std::string without_cr_before_lf(const std::string &s) {
+    std::string t;
+    for (std::size_t i = 0; i < s.size(); i++)
+        if (!(s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n'))
+            t += s[i];
+    return t;
+}
+
+} // namespace
+
+bool windows_build() {
+    std::string program = program_under_test();
+    return program.size() >= 4 && (program.compare(program.size() - 4, 4, ".exe") == 0 ||
+                                   program.compare(program.size() - 4, 4, ".EXE") == 0);
+}
+
+DriveMap::DriveMap(char letter, const std::string &folder) {
+    if (!windows_build())
+        return;
+    const char *prefix = std::getenv("WINEPREFIX");
+    if (prefix == nullptr)
+        throw std::runtime_error("WINEPREFIX is not set");
+    link_ = std::string(prefix) + "/dosdevices/" +
+            static_cast<char>(std::tolower(static_cast<unsigned char>(letter))) + ":";
+    fs::remove(link_);
+    fs::create_directory_symlink(folder, link_);
+}
+
+DriveMap::~DriveMap() {
+    std::error_code ec;
+    if (!link_.empty())
+        fs::remove(link_, ec);
+}
+
 Result run(const std::string &cwd, const std::vector<std::string> &args,
            const std::vector<std::string> &env, const std::string &argv0) {
-    const char *program = std::getenv("QUORBIN");
-    if (program == nullptr)
-        program = QUORBIN_PATH;
+    const std::string program = program_under_test();
 
     std::vector<std::string> envs;
     for (char **e = environ; *e != nullptr; e++)
@@ -52,7 +109,16 @@ Result run(const std::string &cwd, const std::vector<std::string> &args,
             envs.emplace_back(*e);
     envs.insert(envs.end(), env.begin(), env.end());
 
-    std::vector<char *> argp{const_cast<char *>(argv0.c_str())};
+    // Without a runner the program is started directly with argv0 as its
+    // first word; a runner gets the program and argv0 ahead of the arguments.
+    std::vector<std::string> words = runner_words();
+    if (!words.empty())
+        words.push_back(program);
+    std::vector<char *> argp;
+    for (auto &w : words)
+        argp.push_back(w.data());
+    argp.push_back(const_cast<char *>(argv0.c_str()));
+    const std::string &exec_path = words.empty() ? program : words[0];
     for (const auto &a : args)
         argp.push_back(const_cast<char *>(a.c_str()));
     argp.push_back(nullptr);
@@ -71,12 +137,17 @@ Result run(const std::string &cwd, const std::vector<std::string> &args,
         int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 || chdir(cwd.c_str()) < 0)
             _exit(127);
-        execve(program, argp.data(), envp.data());
+        execve(exec_path.c_str(), argp.data(), envp.data());
         _exit(127);
     }
     int status;
     if (waitpid(pid, &status, 0) != pid)
         throw std::runtime_error("waitpid failed");
-    return Result{WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_file(out_path),
-                  read_file(err_path)};
+    Result r{WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_file(out_path),
+             read_file(err_path)};
+    if (windows_build()) {
+        r.out = without_cr_before_lf(r.out);
+        r.err = without_cr_before_lf(r.err);
+    }
+    return r;
 }

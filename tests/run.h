@@ -29,10 +29,39 @@ class ScratchDir {
     std::string path_;
 };
 
+// The program under test is the one built beside the tests, or the one the
+// environment variable QUORBIN names. QUORBIN_RUNNER, when set, holds the
+// blank-separated words of a command that starts it, given the program and
+// the first word for it ahead of the arguments:
+//     RUNNER... PROGRAM ARGV0 ARG...
+// The Windows build runs so under Wine: QUORBIN=.../quorbin.exe and
+// QUORBIN_RUNNER="/usr/bin/wine .../run-as.exe" (see win/check).
+
+// True when the program under test is a Windows executable (its name ends in
+// .exe): it runs under Wine, the console turns each newline it prints into
+// CR LF, and a drive letter names a drive rather than a folder.
+bool windows_build();
+
 // Runs the program with argv[0] set to argv0 and the given arguments, in cwd.
 // POSIXLY_CORRECT is removed from the environment; env adds NAME=VALUE words.
+// For a Windows build, each CR LF in what it printed is turned back into LF.
 Result run(const std::string &cwd, const std::vector<std::string> &args,
            const std::vector<std::string> &env = {}, const std::string &argv0 = "quorbin");
+
+// Under Wine, makes drive letter X: of the Wine prefix ($WINEPREFIX) lead to
+// a folder, as a symbolic link in the prefix's dosdevices folder, for as long
+// as the object lives; elsewhere it does nothing. Wine-run tests share the
+// prefix and so must run one at a time.
+class DriveMap {
+  public:
+    DriveMap(char letter, const std::string &folder);
+    ~DriveMap();
+    DriveMap(const DriveMap &) = delete;
+    DriveMap &operator=(const DriveMap &) = delete;
+
+  private:
+    std::string link_;
+};
 
 std::string read_file(const std::string &path);
 void write_file(const std::string &path, const std::string &bytes);
