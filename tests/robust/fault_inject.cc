@@ -73,8 +73,8 @@ constexpr Errno kErrnos[] = {
     {"ENOSPC", ENOSPC}, {"EPERM", EPERM},   {"EOVERFLOW", EOVERFLOW}, {"EROFS", EROFS},
 };
 
-[[noreturn]] void bad_spec(const char *spec) {
-    std::fprintf(stderr, "fault_inject: bad QFAULT item \"%s\"\n", spec);
+[[noreturn]] void bad_item(const char *item) {
+    std::fprintf(stderr, "fault_inject: bad QFAULT item \"%s\"\n", item);
     std::_Exit(99);
 }
 
@@ -91,7 +91,7 @@ int parse_action(const char *text, Call call, const char *item) {
     char *end;
     long n = std::strtol(text, &end, 10);
     if (*text == '\0' || *end != '\0' || n <= 0 || n > 4095)
-        bad_spec(item);
+        bad_item(item);
     return static_cast<int>(n);
 }
 
@@ -99,19 +99,19 @@ void parse_item(char *item) {
     char copy[128];
     std::snprintf(copy, sizeof copy, "%s", item);
     if (fault_count == kMaxFaults)
-        bad_spec(copy);
+        bad_item(copy);
     char *save = nullptr;
     char *name = strtok_r(item, ":", &save);
     char *range = strtok_r(nullptr, ":", &save);
     char *action = strtok_r(nullptr, "", &save);
     if (name == nullptr || range == nullptr || action == nullptr)
-        bad_spec(copy);
+        bad_item(copy);
     Fault f{};
     int c = 0;
     while (c < kCalls && std::strcmp(name, kCallNames[c]) != 0)
         c++;
     if (c == kCalls)
-        bad_spec(copy);
+        bad_item(copy);
     f.call = static_cast<Call>(c);
     char *end;
     f.first = static_cast<unsigned>(std::strtoul(range, &end, 10));
@@ -119,7 +119,7 @@ void parse_item(char *item) {
     if (*end == '-')
         f.last = static_cast<unsigned>(std::strtoul(end + 1, &end, 10));
     if (*end != '\0' || f.first == 0 || f.last < f.first)
-        bad_spec(copy);
+        bad_item(copy);
     f.action = parse_action(action, f.call, copy);
     std::snprintf(f.text, sizeof f.text, "%s", copy);
     faults[fault_count++] = f;
@@ -127,11 +127,11 @@ void parse_item(char *item) {
 
 __attribute__((constructor)) void setup() {
     target = std::getenv("QFAULT_PATH");
-    const char *spec = std::getenv("QFAULT");
-    if (spec == nullptr)
+    const char *plan = std::getenv("QFAULT");
+    if (plan == nullptr)
         return;
     static char buf[1024];
-    std::snprintf(buf, sizeof buf, "%s", spec);
+    std::snprintf(buf, sizeof buf, "%s", plan);
     char *save = nullptr;
     for (char *item = strtok_r(buf, ",", &save); item != nullptr;
          item = strtok_r(nullptr, ",", &save))
