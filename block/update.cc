@@ -44,6 +44,18 @@ int xopen(const char *path, int flags) {
     while (fd < 0 && errno == EINTR);
     if (fd < 0)
         fail("open");
+#ifdef F_DUPFD
+    // Started with stderr closed, the file would take its place and a report
+    // would be written into it; keep the file above the standard descriptors.
+    if (fd <= STDERR_FILENO) {
+        int moved = fcntl(fd, F_DUPFD, STDERR_FILENO + 1);
+        int err = errno;
+        close(fd);
+        if (moved < 0)
+            fail("open", err);
+        fd = moved;
+    }
+#endif
     return fd;
 }
 

@@ -4,7 +4,8 @@
 // It stands in front of the C library's stat, open, lseek, read, write and
 // close, and makes chosen calls on one file misbehave. The file is the one
 // named by QFAULT_PATH, exactly as the tool passes it; its calls are those
-// on that path and on the descriptors open() returned for it.
+// on that path and on the descriptors open() returned for it (and their
+// copies made with fcntl F_DUPFD).
 //
 // QFAULT lists the faults, separated by commas, each CALL:N:ACTION or
 // CALL:N-M:ACTION: calls N to M (counted from 1, per kind of call, on that
@@ -324,6 +325,22 @@ ssize_t read(int fd, void *buf, size_t count) {
 ssize_t write(int fd, const void *buf, size_t count) {
     static auto real = next<ssize_t (*)(int, const void *, size_t)>("write");
     return do_transfer(kWrite, real, fd, buf, count);
+}
+
+// Only followed, never made to fail: a copy of a target descriptor made with
+// F_DUPFD is the target too (the tool moves the file off the standard
+// descriptors when it finds them closed). Other commands pass through.
+int fcntl(int fd, int cmd, ...) {
+    static auto real = next<int (*)(int, int, ...)>("fcntl");
+    va_list ap;
+    va_start(ap, cmd);
+    long arg = va_arg(ap, long);
+    va_end(ap);
+    int r = real(fd, cmd, arg);
+    if ((cmd == F_DUPFD || cmd == F_DUPFD_CLOEXEC) && r >= 0 && is_target_fd(fd) &&
+        target_fd_count < kMaxFds)
+        target_fds[target_fd_count++] = r;
+    return r;
 }
 
 int close(int fd) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "run.h"
@@ -135,6 +136,37 @@ TEST_F(FaultTest, EveryFailedCallIsReportedAndNoByteOutsideTheBlockChanges) {
                 i++;
             ADD_FAILURE() << "file differs first at byte 0x" << std::hex << i;
         }
+    }
+}
+
+// Started with stderr closed, the tool must not let the target file take
+// descriptor 2: its report would be written into the file, at the start of
+// it after a seek that went astray.
+TEST_F(FaultTest, ClosedStderrNeverSendsAReportIntoTheFile) {
+    struct Case {
+        const char *faults;
+        std::size_t written; // bytes of the new block in the file
+    } cases[] = {
+        {"lseek:2:elsewhere", 0},
+        {"write:1:short,write:2:ENOSPC", 4096},
+        {"lseek:1:elsewhere", 0},
+    };
+    const std::string before = pattern();
+    const char *program = std::getenv("QUORBIN");
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.faults);
+        ScratchDir dir;
+        write_file(dir / "f", before);
+        std::string cmd =
+            "cd '" + dir.path() +
+            "' && LD_PRELOAD='" FAULT_INJECT_PATH "' QFAULT_PATH=f QFAULT=" + c.faults + " '" +
+            (program ? program : QUORBIN_PATH) + "' -o f 0x10 0xA1B2C3D4 2>&-";
+        int status = std::system(cmd.c_str());
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 1);
+        std::string want = before;
+        want.replace(kBlockAt, c.written, patched_block(before).substr(0, c.written));
+        EXPECT_TRUE(read_file(dir / "f") == want);
     }
 }
 
