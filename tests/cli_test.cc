@@ -217,9 +217,9 @@ TEST(Cli, WritesTheValueIntoANewFile) {
          0x12345678,
          kTitle + "\nDone\n"},
         {{"-dE", "0", "1"}, "E:/bi2.bin", 0, 1, ""},
-        {{"-d", "E", "-d", "F", "0", "1"}, "F:/bi2.bin", 0, 1, ""},
+        {{"-d", "EF", "-d", "F", "0", "1"}, "F:/bi2.bin", 0, 1, ""},
         {{"-d", "abc", "0", "1"}, "abc:/bi2.bin", 0, 1, ""},
-        {{"-o", "a", "-o", "b", "0", "1"}, "b", 0, 1, ""},
+        {{"-o", "abc", "-o", "b", "0", "1"}, "b", 0, 1, ""},
         {{"-d", "E", "-o", "out.bin", "0", "1"}, "out.bin", 0, 1, kBoth},
         {{"-v", "-o", "out.bin", "-d", "E", "0", "1"},
          "out.bin",
@@ -243,7 +243,7 @@ TEST(Cli, WritesTheValueIntoANewFile) {
         EXPECT_EQ(r.out, "");
         EXPECT_TRUE(read_file(dir / c.target) == new_file(c.offset, c.value));
         for (const std::string &other :
-             Args{"f", "a", "b", "out.bin", "E:/bi2.bin", "F:/bi2.bin"}) {
+             Args{"f", "abc", "b", "out.bin", "E:/bi2.bin", "F:/bi2.bin"}) {
             if (other != c.target) {
                 EXPECT_FALSE(exists(dir / other)) << other;
             }
@@ -315,13 +315,18 @@ TEST(Cli, NewFileGetsTheUsualPermissions) {
     if (windows_build())
         GTEST_SKIP() << "no file-creation mask on Windows";
     ScratchDir dir;
-    mode_t old = umask(022);
-    Result r = run(dir.path(), {"-o", "f", "0", "0"});
-    umask(old);
-    ASSERT_EQ(r.status, 0);
-    struct stat st;
-    ASSERT_EQ(stat((dir / "f").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0644u);
+    // 0666 as reduced by the creation mask.
+    for (mode_t mask : {0, 022, 077}) {
+        SCOPED_TRACE(mask);
+        std::string name = "f" + std::to_string(mask);
+        mode_t old = umask(mask);
+        Result r = run(dir.path(), {"-o", name, "0", "0"});
+        umask(old);
+        ASSERT_EQ(r.status, 0);
+        struct stat st;
+        ASSERT_EQ(stat((dir / name).c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0666u & ~mask);
+    }
 }
 
 // Failures a real file system gives: the report of the failed call, status 1,

@@ -40,6 +40,10 @@ TEST(ReadNumber, FollowsStrtoulBaseZeroTo32Bits) {
         {"0x100000000", 0xFFFFFFFF},
         {"0x123456789", 0xFFFFFFFF},
         {"99999999999999999999999999", 0xFFFFFFFF},
+        {"18446744073709551616", 0xFFFFFFFF}, // 2^64: must not wrap to 0
+        {"0x10000000000000000", 0xFFFFFFFF},
+        {"0x10000000000000001", 0xFFFFFFFF},
+        {"-18446744073709551616", 1},
         {"-4294967296", 1}, // ...before the minus negates it
         {"-4294967295", 1},
         {"-99999999999999999999999999", 1},
