@@ -120,7 +120,7 @@ int main(int argc, char *argv[]) {
     } else if (drive_given) {
         if (std::strlen(drive) + sizeof kDriveFile > kTextSize)
             usage_error("ERROR:-d argument makes the path longer than 259 characters\n");
-        std::snprintf(path, sizeof path, "%s%s", drive, kDriveFile);
+        std::strcat(std::strcpy(path, drive), kDriveFile);
     } else if (!output_given) {
         usage_error("ERROR:You need to specify -d option when you don't use -o option\n");
     }

@@ -146,7 +146,7 @@ TEST_F(FaultTest, ClosedStderrNeverSendsAReportIntoTheFile) {
     struct Case {
         const char *faults;
         std::size_t written; // bytes of the new block in the file
-    } cases[] = {
+    } const cases[] = {
         {"lseek:2:elsewhere", 0},
         {"write:1:short,write:2:ENOSPC", 4096},
         {"lseek:1:elsewhere", 0},
