@@ -83,16 +83,6 @@ std::string new_file(std::uint32_t offset, std::uint32_t value) {
     return patched(std::string(0x10000, '\0'), offset, value);
 }
 
-std::string pattern(std::size_t size) {
-    std::string s(size, '\0');
-    std::uint32_t x = 12345;
-    for (auto &c : s) {
-        x = x * 1103515245 + 12345;
-        c = static_cast<char>(x >> 16);
-    }
-    return s;
-}
-
 std::string describe(const Args &args) {
     std::string s;
     for (const auto &a : args)

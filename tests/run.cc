@@ -1,6 +1,7 @@
 #include "run.h"
 
 #include <cctype>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -41,12 +42,22 @@ bool exists(const std::string &path) {
     return fs::exists(fs::symlink_status(path));
 }
 
-namespace {
+std::string pattern(std::size_t size) {
+    std::string s(size, '\0');
+    std::uint32_t x = 12345;
+    for (auto &c : s) {
+        x = x * 1103515245 + 12345;
+        c = static_cast<char>(x >> 16);
+    }
+    return s;
+}
 
 std::string program_under_test() {
     const char *program = std::getenv("QUORBIN");
     return program != nullptr ? program : QUORBIN_PATH;
 }
+
+namespace {
 
 std::vector<std::string> runner_words() {
     std::vector<std::string> words;

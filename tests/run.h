@@ -42,6 +42,9 @@ class ScratchDir {
 // CR LF, and a drive letter names a drive rather than a folder.
 bool windows_build();
 
+// The path of the program under test.
+std::string program_under_test();
+
 // Runs the program with argv[0] set to argv0 and the given arguments, in cwd.
 // POSIXLY_CORRECT is removed from the environment; env adds NAME=VALUE words.
 // For a Windows build, each CR LF in what it printed is turned back into LF.
@@ -62,6 +65,10 @@ class DriveMap {
   private:
     std::string link_;
 };
+
+// size bytes of a fixed pseudo-random pattern, so that a byte the tool
+// should have kept but did not shows.
+std::string pattern(std::size_t size);
 
 std::string read_file(const std::string &path);
 void write_file(const std::string &path, const std::string &bytes);

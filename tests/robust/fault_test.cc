@@ -22,15 +22,7 @@ constexpr std::size_t kBlockAt = 0xE000;
 constexpr std::size_t kBlockLen = 0x2000;
 
 // A file of 68 KiB, so that bytes past the block are there to be kept too.
-std::string pattern() {
-    std::string s(0x11000, '\0');
-    std::uint32_t x = 99;
-    for (auto &c : s) {
-        x = x * 1103515245 + 12345;
-        c = static_cast<char>(x >> 16);
-    }
-    return s;
-}
+constexpr std::size_t kFileSize = 0x11000;
 
 // The block as a successful run leaves it, written out by hand.
 std::string patched_block(const std::string &before) {
@@ -105,7 +97,7 @@ TEST_F(FaultTest, EveryFailedCallIsReportedAndNoByteOutsideTheBlockChanges) {
          "write: No space left on device\n", 4096},
         {"new file written in parts", true, "write:1:short,write:2:EINTR", "", 8192},
     };
-    const std::string before = pattern();
+    const std::string before = pattern(kFileSize);
     for (const auto &c : cases) {
         SCOPED_TRACE(std::string(c.name) + " [" + c.faults + "]");
         ScratchDir dir;
@@ -151,8 +143,7 @@ TEST_F(FaultTest, ClosedStderrNeverSendsAReportIntoTheFile) {
         {"write:1:short,write:2:ENOSPC", 4096},
         {"lseek:1:elsewhere", 0},
     };
-    const std::string before = pattern();
-    const char *program = std::getenv("QUORBIN");
+    const std::string before = pattern(kFileSize);
     for (const auto &c : cases) {
         SCOPED_TRACE(c.faults);
         ScratchDir dir;
@@ -160,7 +151,7 @@ TEST_F(FaultTest, ClosedStderrNeverSendsAReportIntoTheFile) {
         std::string cmd =
             "cd '" + dir.path() +
             "' && LD_PRELOAD='" FAULT_INJECT_PATH "' QFAULT_PATH=f QFAULT=" + c.faults + " '" +
-            (program ? program : QUORBIN_PATH) + "' -o f 0x10 0xA1B2C3D4 2>&-";
+            program_under_test() + "' -o f 0x10 0xA1B2C3D4 2>&-";
         int status = std::system(cmd.c_str());
         ASSERT_TRUE(WIFEXITED(status));
         EXPECT_EQ(WEXITSTATUS(status), 1);
@@ -177,14 +168,13 @@ TEST_F(FaultTest, PlainRunReadsOnceAndWritesOnce) {
     if (std::system("strace -V >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "strace is not installed";
     ScratchDir dir;
-    write_file(dir / "f", pattern());
-    const char *program = std::getenv("QUORBIN");
+    write_file(dir / "f", pattern(kFileSize));
     // LeakSanitizer cannot work under ptrace: a sanitizer build of the tool
     // is traced without it.
     std::string cmd =
         "cd '" + dir.path() +
         "' && ASAN_OPTIONS=\"$ASAN_OPTIONS:detect_leaks=0\" strace -qq -s 0 -o trace '" +
-        (program ? program : QUORBIN_PATH) + "' -o f 0x10 0xA1B2C3D4";
+        program_under_test() + "' -o f 0x10 0xA1B2C3D4";
     ASSERT_EQ(std::system(cmd.c_str()), 0);
 
     // Keep the calls on the path "f" and on the descriptors opened for it,
