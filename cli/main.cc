@@ -109,10 +109,11 @@ int main(int argc, char *argv[]) {
             static_cast<int>(kBlockSize), kBlockSize);
 
     if (verbose)
-        std::fprintf(stderr,
-                     "Zolvane Quorbin. Copyright (C) 2026 the Zolvane Quorbin authors.\n"
-                     "Built : %s %s\n",
-                     __DATE__, __TIME__);
+        std::fprintf(
+            stderr,
+            "Zolvane Quorbin. Version %s, Copyright (C) 2026 the Zolvane Quorbin authors.\n"
+            "Built : %s %s\n",
+            QUORBIN_VERSION, QUORBIN_BUILD_DATE, QUORBIN_BUILD_TIME);
 
     if (output_given && drive_given) {
         std::fprintf(stderr, "%s: WARNING:-d and -o are specified at the same time. Ignore -d\n",

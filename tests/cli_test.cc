@@ -30,7 +30,9 @@ std::string usage(const std::string &name = "quorbin") {
            "\n";
 }
 
-const std::string kTitle = "Zolvane Quorbin. Copyright (C) 2026 the Zolvane Quorbin authors.\n"
+// QUORBIN_VERSION is the build's project(VERSION).
+const std::string kTitle = "Zolvane Quorbin. Version " QUORBIN_VERSION
+                           ", Copyright (C) 2026 the Zolvane Quorbin authors.\n"
                            "Built : DATE TIME\n";
 const std::string kNoOperands = "quorbin: You need to specify offset and data\n";
 const std::string kNoTarget =
