@@ -49,7 +49,7 @@ inline std::size_t text_units(const char *s) {
 }
 
 constexpr int kParserPrints = 1;
-inline void print_parser_diagnostic(char *const[], const char *) {}
+inline void print_parser_diagnostic(char *const /*argv*/[], const char * /*optstring*/) {}
 
 inline void print_error(const char *fmt, va_list ap) {
     std::vfprintf(stderr, fmt, ap);

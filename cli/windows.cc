@@ -1,7 +1,10 @@
 // The Windows edge of the front end. The command line arrives in UTF-16 and
 // goes on as UTF-8, so that no word passes the ANSI code page, which would
 // turn what it cannot hold into look-alikes ("a／b" into "a/b"); messages
-// reach a console as characters and a file or pipe as UTF-8.
+// reach a console as characters and a file or pipe as UTF-8. Only the
+// Windows build compiles it; elsewhere it is empty, for the tools that read
+// every file of cli/.
+#ifdef _WIN32
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -132,3 +135,5 @@ extern "C" int wmain(int argc, wchar_t *wargv[]) {
     argv[argc] = nullptr;
     return run(argc, argv, valid);
 }
+
+#endif
