@@ -88,7 +88,8 @@ int run(int argc, char *argv[], bool valid) {
     if (!valid)
         usage_error("ERROR:invalid Unicode on the command line\n");
 
-    opterr = kParserPrints;
+    if constexpr (!kParserPrints)
+        opterr = 0;
     while ((c = getopt_long(argc, argv, kOptions, kNoLongOptions, nullptr)) != -1) {
         switch (c) {
         case 'd':

@@ -33,7 +33,7 @@ inline std::size_t text_units(const char *s) {
 
 // mingw's option parser would name the program by the ANSI first word, so
 // it is kept quiet and print_parser_diagnostic says what it would have said.
-constexpr int kParserPrints = 0;
+constexpr bool kParserPrints = false;
 void print_parser_diagnostic(char *const argv[], const char *optstring);
 
 // Console: the characters; file or pipe: UTF-8, each newline as CR LF.
@@ -48,7 +48,7 @@ inline std::size_t text_units(const char *s) {
     return std::strlen(s);
 }
 
-constexpr int kParserPrints = 1;
+constexpr bool kParserPrints = true;
 inline void print_parser_diagnostic(char *const /*argv*/[], const char * /*optstring*/) {}
 
 inline void print_error(const char *fmt, va_list ap) {
