@@ -72,14 +72,18 @@ void print_error(const char *fmt, va_list ap) {
     }
     va_list again;
     va_copy(again, ap);
-    int size = std::vsnprintf(nullptr, 0, fmt, ap) + 1;
-    auto *text = static_cast<char *>(std::malloc(size));
-    auto *wide = static_cast<wchar_t *>(std::malloc(size * sizeof(wchar_t)));
+    int len = std::vsnprintf(nullptr, 0, fmt, ap);
+    if (len <= 0) {
+        va_end(again);
+        return;
+    }
+    auto *text = static_cast<char *>(std::malloc(len + 1));
+    auto *wide = static_cast<wchar_t *>(std::malloc((len + 1) * sizeof(wchar_t)));
     if (text == nullptr || wide == nullptr)
         out_of_memory();
-    std::vsnprintf(text, size, fmt, again);
+    std::vsnprintf(text, len + 1, fmt, again);
     va_end(again);
-    int units = MultiByteToWideChar(CP_UTF8, 0, text, size - 1, wide, size);
+    int units = MultiByteToWideChar(CP_UTF8, 0, text, len, wide, len + 1);
     // Each line as the C runtime ends it in text mode: CR LF.
     int start = 0;
     for (int i = 0; i < units; i++) {
