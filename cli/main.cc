@@ -10,31 +10,42 @@
 
 #include "block/block.h"
 #include "cli/args.h"
+#include "cli/platform.h"
 
 namespace {
 
-// Room for a path or drive text: 259 characters and the terminator.
-constexpr std::size_t kTextSize = 260;
+// A path or drive text holds at most 259 characters, as the system counts
+// them (text_units); its field has room for them and the terminator.
+constexpr std::size_t kTextMax = 259;
+constexpr std::size_t kTextSize = kTextMax * kBytesPerUnit + 1;
 constexpr char kDriveFile[] = ":/bi2.bin";
 
 // Set once from argv[0]; every message of the tool's own names it.
 const char *progname = "quorbin";
 
+// Every message goes through here to stderr.
+void say(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
+void say(const char *fmt, ...) {
+    va_list ap;
+    va_start(ap, fmt);
+    print_error(fmt, ap);
+    va_end(ap);
+}
+
 void usage() {
-    std::fprintf(stderr,
-                 "\n"
-                 "Usage:  %s {-d driveletter | -o outfile} [-h] offset data\n"
-                 "\n"
-                 "    -o        Specifies output file (defaults to <driveletter>:/bi2.bin)\n"
-                 "    -h        Prints this message and exit\n"
-                 "    -v        Turns on verbose mode\n"
-                 "    offset    Location where to modify\n"
-                 "    data      Data to set to the location\n"
-                 "\n"
-                 "  Either -d or -o should always be specified.\n"
-                 "  If both are specified, -d is ignored\n"
-                 "\n",
-                 progname);
+    say("\n"
+        "Usage:  %s {-d driveletter | -o outfile} [-h] offset data\n"
+        "\n"
+        "    -o        Specifies output file (defaults to <driveletter>:/bi2.bin)\n"
+        "    -h        Prints this message and exit\n"
+        "    -v        Turns on verbose mode\n"
+        "    offset    Location where to modify\n"
+        "    data      Data to set to the location\n"
+        "\n"
+        "  Either -d or -o should always be specified.\n"
+        "  If both are specified, -d is ignored\n"
+        "\n",
+        progname);
 }
 
 // Prints a command-line error and the usage text, and ends the run. Every
@@ -43,9 +54,9 @@ void usage() {
 [[noreturn]] void usage_error(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
 [[noreturn]] void usage_error(const char *fmt, ...) {
     va_list ap;
-    std::fprintf(stderr, "%s: ", progname);
+    say("%s: ", progname);
     va_start(ap, fmt);
-    std::vfprintf(stderr, fmt, ap);
+    print_error(fmt, ap);
     va_end(ap);
     usage();
     std::exit(1);
@@ -53,20 +64,20 @@ void usage() {
 
 // Copies an option argument into a text field, refusing what does not fit.
 void set_text(char *field, const char *arg, int opt) {
-    std::size_t len = std::strlen(arg);
-    if (len >= kTextSize)
+    if (text_units(arg) > kTextMax)
         usage_error("ERROR:-%c argument is longer than 259 characters\n", opt);
-    std::memcpy(field, arg, len + 1);
+    std::memcpy(field, arg, std::strlen(arg) + 1);
 }
 
 // The options take no long forms. getopt_long is used for its GNU argument
 // permutation, which every C library we build with gives it (not all give
 // it to plain getopt); POSIXLY_CORRECT still stops it at the first operand.
 const struct option kNoLongOptions[] = {{nullptr, 0, nullptr, 0}};
+constexpr char kOptions[] = "vd:ho:";
 
 } // namespace
 
-int main(int argc, char *argv[]) {
+int run(int argc, char *argv[], bool valid) {
     char drive[kTextSize] = "";
     char path[kTextSize] = "";
     bool verbose = false, drive_given = false, output_given = false;
@@ -74,8 +85,12 @@ int main(int argc, char *argv[]) {
 
     if (argc > 0 && argv[0] != nullptr)
         progname = program_name(argv[0]);
+    if (!valid)
+        usage_error("ERROR:invalid Unicode on the command line\n");
 
-    while ((c = getopt_long(argc, argv, "vd:ho:", kNoLongOptions, nullptr)) != -1) {
+    if constexpr (!kParserPrints)
+        opterr = 0;
+    while ((c = getopt_long(argc, argv, kOptions, kNoLongOptions, nullptr)) != -1) {
         switch (c) {
         case 'd':
             set_text(drive, optarg, c);
@@ -92,6 +107,7 @@ int main(int argc, char *argv[]) {
             verbose = true;
             break;
         default:
+            print_parser_diagnostic(argv, kOptions);
             usage_error("ERROR:-%c No such option\n", c);
         }
     }
@@ -109,17 +125,14 @@ int main(int argc, char *argv[]) {
             static_cast<int>(kBlockSize), kBlockSize);
 
     if (verbose)
-        std::fprintf(
-            stderr,
-            "Zolvane Quorbin. Version %s, Copyright (C) 2026 the Zolvane Quorbin authors.\n"
+        say("Zolvane Quorbin. Version %s, Copyright (C) 2026 the Zolvane Quorbin authors.\n"
             "Built : %s %s\n",
             QUORBIN_VERSION, QUORBIN_BUILD_DATE, QUORBIN_BUILD_TIME);
 
     if (output_given && drive_given) {
-        std::fprintf(stderr, "%s: WARNING:-d and -o are specified at the same time. Ignore -d\n",
-                     progname);
+        say("%s: WARNING:-d and -o are specified at the same time. Ignore -d\n", progname);
     } else if (drive_given) {
-        if (std::strlen(drive) + sizeof kDriveFile > kTextSize)
+        if (text_units(drive) + std::strlen(kDriveFile) > kTextMax)
             usage_error("ERROR:-d argument makes the path longer than 259 characters\n");
         std::strcat(std::strcpy(path, drive), kDriveFile);
     } else if (!output_given) {
@@ -129,6 +142,12 @@ int main(int argc, char *argv[]) {
     update(path, offset, value);
 
     if (verbose)
-        std::fputs("\nDone\n", stderr);
+        say("\nDone\n");
     return 0;
 }
+
+#ifndef _WIN32
+int main(int argc, char *argv[]) {
+    return run(argc, argv, true);
+}
+#endif

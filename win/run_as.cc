@@ -9,76 +9,111 @@
 // Unix side always sees its full Windows path as its first word. PROGRAM may
 // be an absolute Unix path: it is then taken on drive Z:, which Wine maps to
 // the Unix root.
+//
+// The words go on in UTF-16 as they came (wmain, CreateProcessW): no ANSI
+// code page on the way. A Unix command line cannot carry a lone surrogate,
+// so with RUN_AS_UNESCAPE=1 in the environment each \uXXXX (four hex
+// digits) in WORD0 and the arguments stands for that UTF-16 code unit.
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
+#include <cwchar>
 #include <string>
 
 #include <windows.h>
 
 namespace {
 
+int hex_digit(wchar_t c) {
+    if (c >= L'0' && c <= L'9')
+        return c - L'0';
+    if (c >= L'a' && c <= L'f')
+        return c - L'a' + 10;
+    if (c >= L'A' && c <= L'F')
+        return c - L'A' + 10;
+    return -1;
+}
+
+std::wstring unescape(const wchar_t *arg) {
+    std::wstring s;
+    for (const wchar_t *p = arg; *p != L'\0'; p++) {
+        int unit = 0, i = 0;
+        if (p[0] == L'\\' && p[1] == L'u')
+            for (; i < 4 && hex_digit(p[2 + i]) >= 0; i++)
+                unit = unit * 16 + hex_digit(p[2 + i]);
+        if (i == 4) {
+            s += static_cast<wchar_t>(unit);
+            p += 5;
+        } else {
+            s += *p;
+        }
+    }
+    return s;
+}
+
 // Appends one argument so that the C runtime's command-line parser gives it
 // back unchanged: bare when it has no blank or quote, else quoted, with the
 // backslashes before a quote (or before the closing quote) doubled.
-void append_argument(std::string &line, const char *arg) {
-    line += ' ';
-    if (*arg != '\0' && std::strpbrk(arg, " \t\n\v\"") == nullptr) {
+void append_argument(std::wstring &line, const std::wstring &arg) {
+    line += L' ';
+    if (!arg.empty() && arg.find_first_of(L" \t\n\v\"") == std::wstring::npos) {
         line += arg;
         return;
     }
-    line += '"';
-    for (const char *p = arg;; p++) {
+    line += L'"';
+    for (const wchar_t *p = arg.c_str();; p++) {
         std::size_t backslashes = 0;
-        while (*p == '\\') {
+        while (*p == L'\\') {
             backslashes++;
             p++;
         }
-        if (*p == '\0') {
-            line.append(backslashes * 2, '\\');
+        if (*p == L'\0') {
+            line.append(backslashes * 2, L'\\');
             break;
         }
-        if (*p == '"')
-            line.append(backslashes * 2 + 1, '\\');
+        if (*p == L'"')
+            line.append(backslashes * 2 + 1, L'\\');
         else
-            line.append(backslashes, '\\');
+            line.append(backslashes, L'\\');
         line += *p;
     }
-    line += '"';
+    line += L'"';
 }
 
 } // namespace
 
-int main(int argc, char *argv[]) {
+extern "C" int wmain(int argc, wchar_t *argv[]) {
     if (argc < 3) {
         std::fputs("usage: run-as PROGRAM WORD0 [ARG...]\n", stderr);
         return 127;
     }
+    const wchar_t *escapes = _wgetenv(L"RUN_AS_UNESCAPE");
+    bool decode = escapes != nullptr && std::wcscmp(escapes, L"1") == 0;
+    std::wstring word0 = decode ? unescape(argv[2]) : argv[2];
     // The first word is taken up to the first blank, or between quotes,
     // with no escapes; a word holding a quote cannot be passed.
-    if (std::strchr(argv[2], '"') != nullptr) {
+    if (word0.find(L'"') != std::wstring::npos) {
         std::fputs("run-as: WORD0 must not hold a quote\n", stderr);
         return 127;
     }
-    std::string line = std::strpbrk(argv[2], " \t") != nullptr || argv[2][0] == '\0'
-                           ? std::string("\"") + argv[2] + "\""
-                           : std::string(argv[2]);
+    std::wstring line = word0.find_first_of(L" \t") != std::wstring::npos || word0.empty()
+                            ? L"\"" + word0 + L"\""
+                            : word0;
     for (int i = 3; i < argc; i++)
-        append_argument(line, argv[i]);
+        append_argument(line, decode ? unescape(argv[i]) : std::wstring(argv[i]));
 
-    STARTUPINFOA si;
-    std::memset(&si, 0, sizeof si);
+    STARTUPINFOW si = {};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
     si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     si.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
     si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-    std::string program = argv[1];
-    if (program[0] == '/')
-        program.insert(0, "Z:");
+    std::wstring program = argv[1];
+    if (program[0] == L'/')
+        program.insert(0, L"Z:");
     PROCESS_INFORMATION pi;
-    if (!CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si,
+    if (!CreateProcessW(program.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si,
                         &pi)) {
-        std::fprintf(stderr, "run-as: cannot start %s (error %lu)\n", argv[1],
+        std::fprintf(stderr, "run-as: cannot start %ls (error %lu)\n", argv[1],
                      static_cast<unsigned long>(GetLastError()));
         return 127;
     }
