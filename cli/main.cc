@@ -72,7 +72,9 @@ int main(int argc, char *argv[]) {
     bool verbose = false, drive_given = false, output_given = false;
     int c;
 
-    if (argc > 0 && argv[0] != nullptr)
+    // Started with no words at all (which Linux turns into one empty word),
+    // the tool keeps its own name.
+    if (argc > 0 && argv[0] != nullptr && argv[0][0] != '\0')
         progname = program_name(argv[0]);
 
     while ((c = getopt_long(argc, argv, "vd:ho:", kNoLongOptions, nullptr)) != -1) {
