@@ -49,7 +49,8 @@ int xopen(const char *path, int flags) {
     // would be written into it; keep the file above the standard descriptors.
     if (fd <= STDERR_FILENO) {
         // With no descriptor above 2 allowed, F_DUPFD says EINVAL: for the
-        // open, that is too many open files.
+        // open, that is too many open files. A file just created is left
+        // behind empty, as after a failed write.
         int moved = fcntl(fd, F_DUPFD, STDERR_FILENO + 1);
         int err = errno == EINVAL ? EMFILE : errno;
         close(fd);
