@@ -1,11 +1,11 @@
 // Test-only fault injection, loaded into the tool with LD_PRELOAD. Never
 // linked into quorbin nor installed.
 //
-// It stands in front of the C library's stat, open, lseek, read, write and
-// close, and makes chosen calls on one file misbehave. The file is the one
-// named by QFAULT_PATH, exactly as the tool passes it; its calls are those
-// on that path and on the descriptors open() returned for it (and their
-// copies made with fcntl F_DUPFD).
+// It stands in front of the C library's stat, open, lseek, read, write,
+// close and fcntl, and makes chosen calls on one file misbehave. The file is
+// the one named by QFAULT_PATH, exactly as the tool passes it; its calls are
+// those on that path and on the descriptors open() returned for it (and
+// their copies made with fcntl F_DUPFD; fcntl counts only those copies).
 //
 // QFAULT lists the faults, separated by commas, each CALL:N:ACTION or
 // CALL:N-M:ACTION: calls N to M (counted from 1, per kind of call, on that
@@ -37,8 +37,9 @@
 
 namespace {
 
-enum Call { kStat, kOpen, kLseek, kRead, kWrite, kClose, kCalls };
-constexpr const char *kCallNames[kCalls] = {"stat", "open", "lseek", "read", "write", "close"};
+enum Call { kStat, kOpen, kLseek, kRead, kWrite, kClose, kFcntl, kCalls };
+constexpr const char *kCallNames[kCalls] = {"stat",  "open",  "lseek", "read",
+                                            "write", "close", "fcntl"};
 
 constexpr int kShort = -1;
 constexpr int kZero = -2;
@@ -276,9 +277,14 @@ ssize_t do_transfer(Call call, ssize_t (*real)(int, Buf, size_t), int fd, Buf bu
 }
 
 int do_fcntl(int (*real)(int, int, ...), int fd, int cmd, long arg) {
+    bool copy = (cmd == F_DUPFD || cmd == F_DUPFD_CLOEXEC) && is_target_fd(fd);
+    if (copy) {
+        int a = action_for(kFcntl);
+        if (a > 0)
+            return fail(a);
+    }
     int r = real(fd, cmd, arg);
-    if ((cmd == F_DUPFD || cmd == F_DUPFD_CLOEXEC) && r >= 0 && is_target_fd(fd) &&
-        target_fd_count < kMaxFds)
+    if (copy && r >= 0 && target_fd_count < kMaxFds)
         target_fds[target_fd_count++] = r;
     return r;
 }
@@ -351,9 +357,9 @@ ssize_t write(int fd, const void *buf, size_t count) {
     return do_transfer(kWrite, real, fd, buf, count);
 }
 
-// Only followed, never made to fail: a copy of a target descriptor made with
-// F_DUPFD is the target too (the tool moves the file off the standard
-// descriptors when it finds them closed). Other commands pass through.
+// A copy of a target descriptor made with F_DUPFD is the target too (the
+// tool moves the file off the standard descriptors when it finds them
+// closed); making the copy can be made to fail. Other commands pass through.
 // fcntl64 is what -D_FILE_OFFSET_BITS=64 builds call.
 int fcntl(int fd, int cmd, ...) {
     static auto real = next<int (*)(int, int, ...)>("fcntl");

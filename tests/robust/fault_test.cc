@@ -141,6 +141,17 @@ TEST_F(FaultTest, EveryFailedCallIsReportedAndNoByteOutsideTheBlockChanges) {
     }
 }
 
+// AddressSanitizer's start-up does not come through a limit of three open
+// descriptors (it hangs there): a sanitizer build leaves those runs to the
+// plain build.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+constexpr bool kAddressSanitizer = __has_feature(address_sanitizer);
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
 const std::string kTitle = "Zolvane Quorbin. Copyright (C) 2026 the Zolvane Quorbin authors.\n"
                            "Built : DATE TIME\n";
 
@@ -165,33 +176,40 @@ TEST_F(FaultTest, ClosedStandardDescriptorsNeverLetTheFileTakeTheirPlace) {
         std::string faults;
         std::string err; // the report; empty: the run succeeds
         int written;     // as in the table above
+        bool moves;      // the file must be moved: some of 0, 1 and 2 closed
         long max_files = 0;
     };
     const std::string kTooMany = "open: Too many open files\n";
     const Case cases[] = {
-        {"existing file", false, "", "", 8192},
-        {"new file", true, "", "", 8192},
+        {"existing file", false, "", "", 8192, false},
+        {"new file", true, "", "", 8192, false},
         {"seek before reading lands elsewhere", false, "lseek:1:elsewhere", "lseek: Illegal seek\n",
-         0},
+         0, false},
         {"seek before writing lands elsewhere", false, "lseek:2:elsewhere", "lseek: Illegal seek\n",
-         0},
+         0, false},
         {"disk full after half the block", false, "write:1:short,write:2:ENOSPC",
-         "write: No space left on device\n", 4096},
-        {"new file, seek fails", true, "lseek:1:EINVAL", "lseek: Invalid argument\n", 0},
+         "write: No space left on device\n", 4096, false},
+        {"new file, seek fails", true, "lseek:1:EINVAL", "lseek: Invalid argument\n", 0, false},
         {"new file, disk full after half", true, "write:1:short,write:2:ENOSPC",
-         "write: No space left on device\n", 4096},
-        // No descriptor above 2 to move the file to: the file opened for
+         "write: No space left on device\n", 4096, false},
+        // The file cannot be moved off (no descriptor above 2 is free, or
+        // none allowed, which fcntl reports as EINVAL): the file opened for
         // reading is left as it was; one just created is left behind empty,
         // as after a failed write.
-        {"existing file, 3 descriptors", false, "", kTooMany, 0, 3},
-        {"new file, 3 descriptors", true, "", kTooMany, 0, 3},
+        {"existing file, the move fails", false, "fcntl:1:EMFILE", kTooMany, 0, true},
+        {"existing file, the move for writing fails", false, "fcntl:2:EINVAL", kTooMany, 0, true},
+        {"new file, the move fails", true, "fcntl:1:EMFILE", kTooMany, 0, true},
+        {"existing file, 3 descriptors", false, "", kTooMany, 0, true, 3},
+        {"new file, 3 descriptors", true, "", kTooMany, 0, true, 3},
     };
     const std::string before = pattern(kFileSize);
     for (const auto &c : cases) {
         for (int closed = 0; closed < 8; closed++) {
             // With 0, 1 and 2 open and room for 3, not even the C library
             // could be loaded.
-            if (c.max_files > 0 && closed == 0)
+            if (c.moves && closed == 0)
+                continue;
+            if (c.max_files > 0 && kAddressSanitizer)
                 continue;
             for (bool verbose : {false, true}) {
                 Start start;
