@@ -87,8 +87,11 @@ int xopen(const char *path, int flags) {
     // Started with stderr closed, the file would take its place and a report
     // would be written into it; keep the file above the standard descriptors.
     if (fd <= STDERR_FILENO) {
+        // With no descriptor above 2 allowed, F_DUPFD says EINVAL: for the
+        // open, that is too many open files. A file just created is left
+        // behind empty, as after a failed write.
         int moved = fcntl(fd, F_DUPFD, STDERR_FILENO + 1);
-        int err = errno;
+        int err = errno == EINVAL ? EMFILE : errno;
         close(fd);
         if (moved < 0)
             fail("open", err);

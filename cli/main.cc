@@ -83,7 +83,9 @@ int run(int argc, char *argv[], bool valid) {
     bool verbose = false, drive_given = false, output_given = false;
     int c;
 
-    if (argc > 0 && argv[0] != nullptr)
+    // Started with no words at all (which Linux turns into one empty word),
+    // the tool keeps its own name.
+    if (argc > 0 && argv[0] != nullptr && argv[0][0] != '\0')
         progname = program_name(argv[0]);
     if (!valid)
         usage_error("ERROR:invalid Unicode on the command line\n");

@@ -1,5 +1,7 @@
 // End-to-end: the built program, its messages, its exit status and the file.
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <regex>
 #include <string>
 #include <vector>
@@ -170,7 +172,32 @@ TEST(Cli, NamesItselfByTheLastPartOfItsFirstWord) {
         r = run(dir.path(), {"-y"}, {}, c.argv0);
         EXPECT_EQ(r.err, invalid_option('y', c.argv0) + c.name + ": ERROR:-? No such option\n" +
                              usage(c.name));
+        // The first word and nothing else.
+        r = run(dir.path(), {}, {}, c.argv0);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, c.name + ": You need to specify offset and data\n" + usage(c.name));
+        EXPECT_EQ(r.out, "");
     }
+}
+
+// With an empty first word, or none at all (which Linux turns into one empty
+// word), the tool goes by its own name.
+TEST(Cli, NamesItselfQuorbinForAnEmptyFirstWord) {
+    ScratchDir dir;
+    Result r = run(dir.path(), {}, {}, "");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, kNoOperands + usage());
+    EXPECT_EQ(r.out, "");
+}
+
+TEST(Cli, NamesItselfQuorbinWithNoWordsAtAll) {
+    if (has_runner())
+        GTEST_SKIP() << "a runner cannot start the program with no words at all";
+    ScratchDir dir;
+    Result r = run(dir.path(), Start{{}});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, kNoOperands + usage());
+    EXPECT_EQ(r.out, "");
 }
 
 // Successful runs on a new file: where the value goes, which file is the
@@ -291,6 +318,35 @@ TEST(Cli, RewritesBi2BinOnTheNamedDrive) {
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.out, "");
     EXPECT_TRUE(read_file(dir / "E:/bi2.bin") == patched(before, 0x1001, 0x0A0D1A0A));
+}
+
+// A file of 5 GiB, sparse: a build with 32-bit file sizes fails its stat,
+// one with 32-bit offsets could not reach past 4 GiB. The block is
+// rewritten in place and the size and the last bytes stay as they were.
+TEST(Cli, RewritesTheBlockOfA5GiBFile) {
+    constexpr std::uint64_t kSize = 5ULL << 30;
+    ScratchDir dir;
+    const std::string head = pattern(0x10000), tail = pattern(0x100).substr(0x80);
+    write_file(dir / "big.bin", head);
+    {
+        std::fstream f(dir / "big.bin", std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(static_cast<std::streamoff>(kSize - tail.size()));
+        f.write(tail.data(), static_cast<std::streamsize>(tail.size()));
+        ASSERT_TRUE(f.good());
+    }
+    Result r = run(dir.path(), {"-o", "big.bin", "0x24", "0x12345678"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(std::filesystem::file_size(dir / "big.bin"), kSize);
+    std::ifstream f(dir / "big.bin", std::ios::binary);
+    std::string got_head(head.size(), '\0'), got_tail(tail.size(), '\0');
+    f.read(got_head.data(), static_cast<std::streamsize>(got_head.size()));
+    f.seekg(static_cast<std::streamoff>(kSize - tail.size()));
+    f.read(got_tail.data(), static_cast<std::streamsize>(got_tail.size()));
+    ASSERT_TRUE(f.good());
+    EXPECT_TRUE(got_head == patched(head, 0x24, 0x12345678));
+    EXPECT_TRUE(got_tail == tail);
 }
 
 TEST(Cli, RunsAccumulateAndRepeatingOneChangesNothing) {

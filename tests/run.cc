@@ -1,6 +1,10 @@
 #include "run.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -8,8 +12,10 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <thread>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -58,6 +64,9 @@ std::string program_under_test() {
 }
 
 namespace {
+
+// Longer than any run takes, even under an emulator or Wine.
+constexpr std::chrono::seconds kTimeLimit(20);
 
 std::vector<std::string> runner_words() {
     std::vector<std::string> words;
@@ -112,26 +121,38 @@ DriveMap::~DriveMap() {
 
 Result run(const std::string &cwd, const std::vector<std::string> &args,
            const std::vector<std::string> &env, const std::string &argv0) {
-    const std::string program = program_under_test();
+    Start start{{argv0}, env};
+    start.argv.insert(start.argv.end(), args.begin(), args.end());
+    return run(cwd, start);
+}
+
+bool has_runner() {
+    return !runner_words().empty();
+}
+
+Result run(const std::string &cwd, const Start &start) {
+    const std::string program = start.exec.empty() ? program_under_test() : start.exec;
 
     std::vector<std::string> envs;
     for (char **e = environ; *e != nullptr; e++)
         if (std::strncmp(*e, "POSIXLY_CORRECT=", 16) != 0)
             envs.emplace_back(*e);
-    envs.insert(envs.end(), env.begin(), env.end());
+    envs.insert(envs.end(), start.env.begin(), start.env.end());
 
-    // Without a runner the program is started directly with argv0 as its
-    // first word; a runner gets the program and argv0 ahead of the arguments.
-    std::vector<std::string> words = runner_words();
+    // Without a runner the program is started directly with argv as it is;
+    // a runner gets the program and argv (argv0 first) after its own words.
+    std::vector<std::string> words;
+    if (start.exec.empty())
+        words = runner_words();
+    if (!words.empty() && start.argv.empty())
+        throw std::runtime_error("a runner cannot start a program with no words at all");
+    const std::string exec_path = words.empty() ? program : words[0];
     if (!words.empty())
         words.push_back(program);
+    words.insert(words.end(), start.argv.begin(), start.argv.end());
     std::vector<char *> argp;
     for (auto &w : words)
         argp.push_back(w.data());
-    argp.push_back(const_cast<char *>(argv0.c_str()));
-    const std::string &exec_path = words.empty() ? program : words[0];
-    for (const auto &a : args)
-        argp.push_back(const_cast<char *>(a.c_str()));
     argp.push_back(nullptr);
     std::vector<char *> envp;
     for (auto &e : envs)
@@ -144,19 +165,57 @@ Result run(const std::string &cwd, const std::vector<std::string> &args,
     if (pid < 0)
         throw std::runtime_error("fork failed");
     if (pid == 0) {
+        // A process group of its own, so that a run past its time is killed
+        // with everything it started.
+        setpgid(0, 0);
         int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 || chdir(cwd.c_str()) < 0)
             _exit(127);
+        close(out);
+        close(err);
+        for (int fd : start.closed)
+            close(fd);
+        if (start.max_files > 0) {
+            struct rlimit limit;
+            if (getrlimit(RLIMIT_NOFILE, &limit) < 0)
+                _exit(127);
+            limit.rlim_cur = static_cast<rlim_t>(start.max_files);
+            if (setrlimit(RLIMIT_NOFILE, &limit) < 0)
+                _exit(127);
+        }
         execve(exec_path.c_str(), argp.data(), envp.data());
         _exit(127);
     }
+    setpgid(pid, pid);
+
+    // Waits in short naps that grow to 10 ms: a run of the tool takes about
+    // a millisecond, one under an emulator some tens.
+    const auto deadline = std::chrono::steady_clock::now() + kTimeLimit;
+    auto nap = std::chrono::microseconds(50);
     int status;
-    if (waitpid(pid, &status, 0) != pid)
-        throw std::runtime_error("waitpid failed");
+    for (;;) {
+        pid_t done = waitpid(pid, &status, WNOHANG);
+        if (done == pid)
+            break;
+        if (done < 0 && errno != EINTR)
+            throw std::runtime_error("waitpid failed");
+        if (std::chrono::steady_clock::now() >= deadline) {
+            kill(-pid, SIGKILL);
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            std::string line;
+            for (const auto &w : words)
+                line += " " + w;
+            throw std::runtime_error("still running after " + std::to_string(kTimeLimit.count()) +
+                                     " s, killed with its process group:" + line);
+        }
+        std::this_thread::sleep_for(nap);
+        nap = std::min(nap * 2, std::chrono::microseconds(10000));
+    }
     Result r{WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_file(out_path),
              read_file(err_path)};
-    if (windows_build()) {
+    if (start.exec.empty() && windows_build()) {
         r.out = without_cr_before_lf(r.out);
         r.err = without_cr_before_lf(r.err);
     }

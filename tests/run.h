@@ -51,6 +51,25 @@ std::string program_under_test();
 Result run(const std::string &cwd, const std::vector<std::string> &args,
            const std::vector<std::string> &env = {}, const std::string &argv0 = "quorbin");
 
+// One start of a program, for the run below.
+struct Start {
+    std::vector<std::string> argv;     // every word, argv[0] first; may be empty
+    std::vector<std::string> env = {}; // NAME=VALUE words added
+    std::vector<int> closed = {};      // of descriptors 0, 1 and 2, those it starts without
+    long max_files = 0;                // when above 0, its limit on open descriptors
+    std::string exec = {};             // a program to start directly; default: the one under test
+};
+
+// Runs a start as the run above does (a closed stdout or stderr captures
+// nothing). Without exec, the program under test is started, through the
+// runner when there is one; an empty argv needs no runner. Every run has a
+// time limit of 20 s: a program still running then is killed with its
+// process group and the run throws, which fails the test that made it.
+Result run(const std::string &cwd, const Start &start);
+
+// True when QUORBIN_RUNNER names a command that starts the program.
+bool has_runner();
+
 // Under Wine, makes drive letter X: of the Wine prefix ($WINEPREFIX) lead to
 // a folder, as a symbolic link in the prefix's dosdevices folder, for as long
 // as the object lives; elsewhere it does nothing. Wine-run tests share the

@@ -1,11 +1,11 @@
 // Test-only fault injection, loaded into the tool with LD_PRELOAD. Never
 // linked into quorbin nor installed.
 //
-// It stands in front of the C library's stat, open, lseek, read, write and
-// close, and makes chosen calls on one file misbehave. The file is the one
-// named by QFAULT_PATH, exactly as the tool passes it; its calls are those
-// on that path and on the descriptors open() returned for it (and their
-// copies made with fcntl F_DUPFD).
+// It stands in front of the C library's stat, open, lseek, read, write,
+// close and fcntl, and makes chosen calls on one file misbehave. The file is
+// the one named by QFAULT_PATH, exactly as the tool passes it; its calls are
+// those on that path and on the descriptors open() returned for it (and
+// their copies made with fcntl F_DUPFD; fcntl counts only those copies).
 //
 // QFAULT lists the faults, separated by commas, each CALL:N:ACTION or
 // CALL:N-M:ACTION: calls N to M (counted from 1, per kind of call, on that
@@ -19,7 +19,8 @@
 // call of the tool can give, so that a report that relies on errno shows it.
 //
 // With QFAULT_REPORT naming a file, the items that never fired are listed
-// there when the process exits.
+// there when the process exits, and so is each of the descriptors 0, 1 and 2
+// that the file was sought, read or written on.
 //
 // A malformed QFAULT ends the process with status 99 and a message.
 #include <cerrno>
@@ -36,8 +37,9 @@
 
 namespace {
 
-enum Call { kStat, kOpen, kLseek, kRead, kWrite, kClose, kCalls };
-constexpr const char *kCallNames[kCalls] = {"stat", "open", "lseek", "read", "write", "close"};
+enum Call { kStat, kOpen, kLseek, kRead, kWrite, kClose, kFcntl, kCalls };
+constexpr const char *kCallNames[kCalls] = {"stat",  "open",  "lseek", "read",
+                                            "write", "close", "fcntl"};
 
 constexpr int kShort = -1;
 constexpr int kZero = -2;
@@ -57,6 +59,11 @@ Fault faults[kMaxFaults];
 int fault_count = 0;
 const char *target = nullptr;
 unsigned calls[kCalls];
+
+// Standard descriptors (0, 1, 2) that a seek, read or write on the target
+// went through: a report or a verbose line meant for stderr would land in
+// the file there.
+bool on_standard_fd[3];
 
 // Descriptors open on the target; the tool has at most one, a few is plenty.
 constexpr int kMaxFds = 8;
@@ -152,6 +159,9 @@ __attribute__((destructor)) void report() {
     for (int i = 0; i < fault_count; i++)
         if (faults[i].fired == 0)
             std::fprintf(f, "%s never fired\n", faults[i].text);
+    for (int fd = 0; fd <= 2; fd++)
+        if (on_standard_fd[fd])
+            std::fprintf(f, "the file was used on descriptor %d\n", fd);
     std::fclose(f);
 }
 
@@ -183,6 +193,11 @@ void forget_fd(int fd) {
     int i = fd_index(fd);
     if (i >= 0)
         target_fds[i] = target_fds[--target_fd_count];
+}
+
+void note_fd(int fd) {
+    if (fd >= 0 && fd <= 2)
+        on_standard_fd[fd] = true;
 }
 
 // Counts a call on the target and returns its action, or 0 for none.
@@ -227,6 +242,7 @@ int do_open(const char *name, const char *path, int flags, mode_t mode) {
 
 template <typename Off> Off do_lseek(Off (*real)(int, Off, int), int fd, Off offset, int whence) {
     if (is_target_fd(fd)) {
+        note_fd(fd);
         int a = action_for(kLseek);
         if (a > 0)
             return fail(a);
@@ -242,6 +258,7 @@ template <typename Off> Off do_lseek(Off (*real)(int, Off, int), int fd, Off off
 template <typename Buf>
 ssize_t do_transfer(Call call, ssize_t (*real)(int, Buf, size_t), int fd, Buf buf, size_t count) {
     if (is_target_fd(fd)) {
+        note_fd(fd);
         int a = action_for(call);
         if (a > 0)
             return fail(a);
@@ -257,6 +274,19 @@ ssize_t do_transfer(Call call, ssize_t (*real)(int, Buf, size_t), int fd, Buf bu
         }
     }
     return real(fd, buf, count);
+}
+
+int do_fcntl(int (*real)(int, int, ...), int fd, int cmd, long arg) {
+    bool copy = (cmd == F_DUPFD || cmd == F_DUPFD_CLOEXEC) && is_target_fd(fd);
+    if (copy) {
+        int a = action_for(kFcntl);
+        if (a > 0)
+            return fail(a);
+    }
+    int r = real(fd, cmd, arg);
+    if (copy && r >= 0 && target_fd_count < kMaxFds)
+        target_fds[target_fd_count++] = r;
+    return r;
 }
 
 } // namespace
@@ -327,20 +357,26 @@ ssize_t write(int fd, const void *buf, size_t count) {
     return do_transfer(kWrite, real, fd, buf, count);
 }
 
-// Only followed, never made to fail: a copy of a target descriptor made with
-// F_DUPFD is the target too (the tool moves the file off the standard
-// descriptors when it finds them closed). Other commands pass through.
+// A copy of a target descriptor made with F_DUPFD is the target too (the
+// tool moves the file off the standard descriptors when it finds them
+// closed); making the copy can be made to fail. Other commands pass through.
+// fcntl64 is what -D_FILE_OFFSET_BITS=64 builds call.
 int fcntl(int fd, int cmd, ...) {
     static auto real = next<int (*)(int, int, ...)>("fcntl");
     va_list ap;
     va_start(ap, cmd);
     long arg = va_arg(ap, long);
     va_end(ap);
-    int r = real(fd, cmd, arg);
-    if ((cmd == F_DUPFD || cmd == F_DUPFD_CLOEXEC) && r >= 0 && is_target_fd(fd) &&
-        target_fd_count < kMaxFds)
-        target_fds[target_fd_count++] = r;
-    return r;
+    return do_fcntl(real, fd, cmd, arg);
+}
+
+int fcntl64(int fd, int cmd, ...) {
+    static auto real = next<int (*)(int, int, ...)>("fcntl64");
+    va_list ap;
+    va_start(ap, cmd);
+    long arg = va_arg(ap, long);
+    va_end(ap);
+    return do_fcntl(real, fd, cmd, arg);
 }
 
 int close(int fd) {

@@ -33,6 +33,28 @@ std::string patched_block(const std::string &before) {
     return block;
 }
 
+// The file a run leaves: the file as it was (none: missing) with the first
+// `written` bytes of the patched block in place; -1: no file at all.
+std::string left_file(bool missing, const std::string &before, int written) {
+    const std::string block = patched_block(missing ? "" : before);
+    std::string want = missing ? std::string(written ? kBlockAt : 0, '\0') : before;
+    want.replace(kBlockAt < want.size() ? kBlockAt : want.size(), written,
+                 block.substr(0, written));
+    return want;
+}
+
+// Compared as a whole; on a mismatch the first differing byte is named.
+void expect_file(const std::string &path, const std::string &want) {
+    const std::string got = read_file(path);
+    EXPECT_EQ(got.size(), want.size());
+    if (got != want) {
+        std::size_t i = 0;
+        while (i < got.size() && i < want.size() && got[i] == want[i])
+            i++;
+        ADD_FAILURE() << "file differs first at byte 0x" << std::hex << i;
+    }
+}
+
 class FaultTest : public ::testing::Test {
   protected:
     // A sanitizer runtime in the tool wants to come first among the loaded
@@ -115,49 +137,109 @@ TEST_F(FaultTest, EveryFailedCallIsReportedAndNoByteOutsideTheBlockChanges) {
             EXPECT_FALSE(exists(dir / "f"));
             continue;
         }
-        const std::string block = patched_block(c.missing ? "" : before);
-        std::string want = c.missing ? std::string(c.written ? kBlockAt : 0, '\0') : before;
-        want.replace(kBlockAt < want.size() ? kBlockAt : want.size(), c.written,
-                     block.substr(0, c.written));
-        const std::string got = read_file(dir / "f");
-        EXPECT_EQ(got.size(), want.size());
-        // Compared as a whole; on a mismatch name the first differing byte.
-        if (got != want) {
-            std::size_t i = 0;
-            while (i < got.size() && i < want.size() && got[i] == want[i])
-                i++;
-            ADD_FAILURE() << "file differs first at byte 0x" << std::hex << i;
-        }
+        expect_file(dir / "f", left_file(c.missing, before, c.written));
     }
 }
 
-// Started with stderr closed, the tool must not let the target file take
-// descriptor 2: its report would be written into the file, at the start of
-// it after a seek that went astray.
-TEST_F(FaultTest, ClosedStderrNeverSendsAReportIntoTheFile) {
+// AddressSanitizer's start-up does not come through a limit of three open
+// descriptors (it hangs there): a sanitizer build leaves those runs to the
+// plain build.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+constexpr bool kAddressSanitizer = __has_feature(address_sanitizer);
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
+const std::string kTitle = "Zolvane Quorbin. Copyright (C) 2026 the Zolvane Quorbin authors.\n"
+                           "Built : DATE TIME\n";
+
+std::string without_build_time(std::string err) {
+    static const std::regex line(
+        R"(Built : [A-Z][a-z][a-z] [ 0-3][0-9] [0-9]{4} [0-2][0-9]:[0-5][0-9]:[0-6][0-9]\n)");
+    return std::regex_replace(err, line, "Built : DATE TIME\n");
+}
+
+// Started without some of descriptors 0, 1 and 2, the tool must keep the
+// target off them: a report or a verbose line meant for stderr would be
+// written into the file (at its start after a seek that went astray), and a
+// file on descriptor 0 would be taken for a failed open. Every subset of
+// the three is closed, on a new and an existing file, with and without -v,
+// with no fault and with failures of each step; and with the descriptors
+// limited to 3, where the file cannot be moved off and the run must fail
+// at the open.
+TEST_F(FaultTest, ClosedStandardDescriptorsNeverLetTheFileTakeTheirPlace) {
     struct Case {
-        const char *faults;
-        std::size_t written; // bytes of the new block in the file
-    } const cases[] = {
-        {"lseek:2:elsewhere", 0},
-        {"write:1:short,write:2:ENOSPC", 4096},
-        {"lseek:1:elsewhere", 0},
+        const char *name;
+        bool missing;
+        std::string faults;
+        std::string err; // the report; empty: the run succeeds
+        int written;     // as in the table above
+        bool moves;      // the file must be moved: some of 0, 1 and 2 closed
+        long max_files = 0;
+    };
+    const std::string kTooMany = "open: Too many open files\n";
+    const Case cases[] = {
+        {"existing file", false, "", "", 8192, false},
+        {"new file", true, "", "", 8192, false},
+        {"seek before reading lands elsewhere", false, "lseek:1:elsewhere", "lseek: Illegal seek\n",
+         0, false},
+        {"seek before writing lands elsewhere", false, "lseek:2:elsewhere", "lseek: Illegal seek\n",
+         0, false},
+        {"disk full after half the block", false, "write:1:short,write:2:ENOSPC",
+         "write: No space left on device\n", 4096, false},
+        {"new file, seek fails", true, "lseek:1:EINVAL", "lseek: Invalid argument\n", 0, false},
+        {"new file, disk full after half", true, "write:1:short,write:2:ENOSPC",
+         "write: No space left on device\n", 4096, false},
+        // The file cannot be moved off (no descriptor above 2 is free, or
+        // none allowed, which fcntl reports as EINVAL): the file opened for
+        // reading is left as it was; one just created is left behind empty,
+        // as after a failed write.
+        {"existing file, the move fails", false, "fcntl:1:EMFILE", kTooMany, 0, true},
+        {"existing file, the move for writing fails", false, "fcntl:2:EINVAL", kTooMany, 0, true},
+        {"new file, the move fails", true, "fcntl:1:EMFILE", kTooMany, 0, true},
+        {"existing file, 3 descriptors", false, "", kTooMany, 0, true, 3},
+        {"new file, 3 descriptors", true, "", kTooMany, 0, true, 3},
     };
     const std::string before = pattern(kFileSize);
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.faults);
-        ScratchDir dir;
-        write_file(dir / "f", before);
-        std::string cmd =
-            "cd '" + dir.path() +
-            "' && LD_PRELOAD='" FAULT_INJECT_PATH "' QFAULT_PATH=f QFAULT=" + c.faults + " '" +
-            program_under_test() + "' -o f 0x10 0xA1B2C3D4 2>&-";
-        int status = std::system(cmd.c_str());
-        ASSERT_TRUE(WIFEXITED(status));
-        EXPECT_EQ(WEXITSTATUS(status), 1);
-        std::string want = before;
-        want.replace(kBlockAt, c.written, patched_block(before).substr(0, c.written));
-        EXPECT_TRUE(read_file(dir / "f") == want);
+        for (int closed = 0; closed < 8; closed++) {
+            // With 0, 1 and 2 open and room for 3, not even the C library
+            // could be loaded.
+            if (c.moves && closed == 0)
+                continue;
+            if (c.max_files > 0 && kAddressSanitizer)
+                continue;
+            for (bool verbose : {false, true}) {
+                Start start;
+                for (int fd = 0; fd < 3; fd++)
+                    if (closed & (1 << fd))
+                        start.closed.push_back(fd);
+                SCOPED_TRACE(std::string(c.name) + " [" + c.faults +
+                             "], closed:" + (closed & 1 ? " 0" : "") + (closed & 2 ? " 1" : "") +
+                             (closed & 4 ? " 2" : "") + (verbose ? ", -v" : ""));
+                ScratchDir dir;
+                if (!c.missing)
+                    write_file(dir / "f", before);
+                start.argv = {"quorbin", "-o", "f", std::to_string(kOffset),
+                              std::to_string(kValue)};
+                if (verbose)
+                    start.argv.insert(start.argv.begin() + 1, "-v");
+                start.env = {"LD_PRELOAD=" FAULT_INJECT_PATH, "QFAULT_PATH=f", "QFAULT=" + c.faults,
+                             "QFAULT_REPORT=" + (dir / "qfault-report")};
+                start.max_files = c.max_files;
+                Result r = run(dir.path(), start);
+                EXPECT_EQ(r.status, c.err.empty() ? 0 : 1);
+                std::string err = c.err.empty() && verbose ? "\nDone\n" : c.err;
+                if (verbose)
+                    err = kTitle + err;
+                EXPECT_EQ(without_build_time(r.err), closed & 4 ? "" : err);
+                EXPECT_EQ(r.out, "");
+                EXPECT_EQ(read_file(dir / "qfault-report"), "");
+                expect_file(dir / "f", left_file(c.missing, before, c.written));
+            }
+        }
     }
 }
 
@@ -165,7 +247,11 @@ TEST_F(FaultTest, ClosedStderrNeverSendsAReportIntoTheFile) {
 // reads the block in one call and writes it in one call, and does nothing
 // else with the file.
 TEST_F(FaultTest, PlainRunReadsOnceAndWritesOnce) {
-    if (std::system("strace -V >/dev/null 2>&1") != 0) {
+    // Through the shell, under the time limit of every run.
+    auto shell = [](const std::string &cwd, const std::string &cmd) {
+        return run(cwd, Start{{"sh", "-c", cmd}, {}, {}, 0, "/bin/sh"}).status;
+    };
+    if (shell(".", "strace -V >/dev/null 2>&1") != 0) {
         const char *ci = std::getenv("CI");
         if (ci != nullptr && std::string(ci) == "true")
             FAIL() << "strace is not installed";
@@ -175,11 +261,10 @@ TEST_F(FaultTest, PlainRunReadsOnceAndWritesOnce) {
     write_file(dir / "f", pattern(kFileSize));
     // LeakSanitizer cannot work under ptrace: a sanitizer build of the tool
     // is traced without it.
-    std::string cmd =
-        "cd '" + dir.path() +
-        "' && ASAN_OPTIONS=\"$ASAN_OPTIONS:detect_leaks=0\" strace -qq -s 0 -o trace '" +
-        program_under_test() + "' -o f 0x10 0xA1B2C3D4";
-    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    ASSERT_EQ(shell(dir.path(), "ASAN_OPTIONS=\"$ASAN_OPTIONS:detect_leaks=0\" strace -qq -s 0 "
+                                "-o trace '" +
+                                    program_under_test() + "' -o f 0x10 0xA1B2C3D4"),
+              0);
 
     // Keep the calls on the path "f" and on the descriptors opened for it,
     // with their arguments but the descriptor and the data.

@@ -5,10 +5,12 @@
 // smaller share goes through the built program.
 //
 // The seed is printed with every failure; QUORBIN_SEED=N repeats a run.
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <random>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 
 #include <fcntl.h>
@@ -155,10 +157,14 @@ void after_success(const Trial &t, std::string &f) {
 }
 
 // Calls update() in a child, for runs that must fail: it ends the process.
+// Like every run under test, the child has 20 s; then its alarm ends it and
+// the test fails.
 Result update_in_child(const std::string &path, std::uint32_t offset, std::uint32_t value,
                        const std::string &err_path) {
+    constexpr unsigned kTimeLimitSeconds = 20;
     pid_t pid = fork();
     if (pid == 0) {
+        alarm(kTimeLimitSeconds);
         int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (err < 0 || dup2(err, 2) < 0)
             _exit(127);
@@ -168,6 +174,9 @@ Result update_in_child(const std::string &path, std::uint32_t offset, std::uint3
     int status = 0;
     if (pid < 0 || waitpid(pid, &status, 0) != pid)
         return Result{-2, "", "fork or wait failed"};
+    if (WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM)
+        throw std::runtime_error("update() still running after " +
+                                 std::to_string(kTimeLimitSeconds) + " s, its process killed");
     return Result{WIFEXITED(status) ? WEXITSTATUS(status) : -1, "", read_file(err_path)};
 }
 
