@@ -2,7 +2,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -32,10 +31,6 @@ std::string usage(const std::string &name = "quorbin") {
            "\n";
 }
 
-// QUORBIN_VERSION is the build's project(VERSION).
-const std::string kTitle = "Zolvane Quorbin. Version " QUORBIN_VERSION
-                           ", Copyright (C) 2026 the Zolvane Quorbin authors.\n"
-                           "Built : DATE TIME\n";
 const std::string kNoOperands = "quorbin: You need to specify offset and data\n";
 const std::string kNoTarget =
     "quorbin: ERROR:You need to specify -d option when you don't use -o option\n";
@@ -60,14 +55,6 @@ std::string missing_argument(char c) {
 std::string out_of_range(const std::string &shown) {
     return "quorbin: Specified offset " + shown +
            " is out of range. Need to be less than 8192(0x2000)\n";
-}
-
-// The build line carries the build's date and time; check its form and put
-// placeholders in their place so that the rest compares byte for byte.
-std::string without_build_time(std::string err) {
-    static const std::regex line(
-        R"(Built : [A-Z][a-z][a-z] [ 0-3][0-9] [0-9]{4} [0-2][0-9]:[0-5][0-9]:[0-6][0-9]\n)");
-    return std::regex_replace(err, line, "Built : DATE TIME\n");
 }
 
 // A 64 KiB file holding only the value and the signature, as a new file is.

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <regex>
 #include <stdexcept>
 #include <thread>
 
@@ -33,6 +34,16 @@ ScratchDir::ScratchDir() {
 ScratchDir::~ScratchDir() {
     std::error_code ec;
     fs::remove_all(path_, ec);
+}
+
+const std::string kTitle = "Zolvane Quorbin. Version " QUORBIN_VERSION
+                           ", Copyright (C) 2026 the Zolvane Quorbin authors.\n"
+                           "Built : DATE TIME\n";
+
+std::string without_build_time(std::string err) {
+    static const std::regex line(
+        R"(Built : [A-Z][a-z][a-z] [ 0-3][0-9] [0-9]{4} [0-2][0-9]:[0-5][0-9]:[0-6][0-9]\n)");
+    return std::regex_replace(err, line, "Built : DATE TIME\n");
 }
 
 std::string read_file(const std::string &path) {

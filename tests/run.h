@@ -89,6 +89,14 @@ class DriveMap {
 // should have kept but did not shows.
 std::string pattern(std::size_t size);
 
+// The title and build lines of -v, with DATE TIME where the build's date and
+// time stand; the version is the build's project(VERSION).
+extern const std::string kTitle;
+
+// err with the build line's date and time, once their form is checked,
+// replaced by DATE TIME, so that the rest compares byte for byte.
+std::string without_build_time(std::string err);
+
 std::string read_file(const std::string &path);
 void write_file(const std::string &path, const std::string &bytes);
 bool exists(const std::string &path);

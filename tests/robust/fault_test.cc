@@ -152,15 +152,6 @@ constexpr bool kAddressSanitizer = __has_feature(address_sanitizer);
 constexpr bool kAddressSanitizer = false;
 #endif
 
-const std::string kTitle = "Zolvane Quorbin. Copyright (C) 2026 the Zolvane Quorbin authors.\n"
-                           "Built : DATE TIME\n";
-
-std::string without_build_time(std::string err) {
-    static const std::regex line(
-        R"(Built : [A-Z][a-z][a-z] [ 0-3][0-9] [0-9]{4} [0-2][0-9]:[0-5][0-9]:[0-6][0-9]\n)");
-    return std::regex_replace(err, line, "Built : DATE TIME\n");
-}
-
 // Started without some of descriptors 0, 1 and 2, the tool must keep the
 // target off them: a report or a verbose line meant for stderr would be
 // written into the file (at its start after a seek that went astray), and a
