@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The BI block of a bi2.bin file, as the front end sees it.
 #ifndef QUORBIN_BLOCK_BLOCK_H
 #define QUORBIN_BLOCK_BLOCK_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where the BI block lies in the file and what goes into it.
 #ifndef QUORBIN_BLOCK_LAYOUT_H
 #define QUORBIN_BLOCK_LAYOUT_H

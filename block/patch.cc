@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "block/layout.h"
 
 void patch(std::uint8_t *image, std::uint32_t offset, std::uint32_t value) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading the words of the command line.
 #ifndef QUORBIN_CLI_ARGS_H
 #define QUORBIN_CLI_ARGS_H

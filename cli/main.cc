@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // quorbin: sets one 32-bit value in the BI block of a bi2.bin file.
 #include <cstdarg>
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the front end needs of the system beyond the C library: the entry
 // with the command line as UTF-8 words, the length the path limit counts,
 // the option parser's diagnostics and how text reaches stderr. Windows has

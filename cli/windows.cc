@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Windows edge of the front end. The command line arrives in UTF-16 and
 // goes on as UTF-8, so that no word passes the ANSI code page, which would
 // turn what it cannot hold into look-alikes ("a／b" into "a/b"); messages

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Debian's hardening for the program (what dpkg-buildflags gives a package):
 # checked string and memory calls, a stack protector, a position-independent
 # executable, and relocations read-only and bound at start-up. On by default;

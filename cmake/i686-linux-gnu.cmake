@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Cross build for 32-bit x86 Linux with Debian's cross compiler (package
 # g++-i686-linux-gnu), linked statically so that qemu-user (package
 # qemu-user, command qemu-i386) runs it on any Linux host:

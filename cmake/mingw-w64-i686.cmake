@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Cross build for 32-bit Windows with Debian's mingw-w64 (package
 # g++-mingw-w64-i686):
 #

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Cross build for big-endian 64-bit IBM Z Linux with Debian's cross compiler
 # (package g++-s390x-linux-gnu), linked statically so that qemu-user
 # (package qemu-user, command qemu-s390x) runs it on any Linux host:

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Run by cpack on the packages it made. cpack gives the three members of a
 # .deb the modes of its scratch files, which follow the umask; this packs
 # them again with GNU ar's deterministic headers (owner 0, mode 644, time 0),

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # cmake -DGROFF=groff -DPAGE=quorbin.1 -P lint-man.cmake
 # Fails when groff, with the man macros and all warnings, says anything about
 # the page, or fails. Without groff the test is skipped, but under CI=true it

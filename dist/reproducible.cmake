@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Run by cpack on the staged files before it packs them. Strips from the
 # program what Debian's packages leave out (the compiler's .comment and
 # .note sections), gives directories mode 755 and files 644 (755 for the

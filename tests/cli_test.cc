@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // End-to-end: the built program, its messages, its exit status and the file.
 #include <cstdint>
 #include <filesystem>

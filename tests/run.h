@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs the quorbin executable in a scratch folder and captures what it did.
 #ifndef QUORBIN_TESTS_RUN_H
 #define QUORBIN_TESTS_RUN_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // End-to-end: names past ASCII. The file named is the file patched, and a
 // look-alike ASCII file beside it is left alone; words that only look like
 // options or digits are neither; the limits count what the system counts.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // run-as: runs a Windows program with a first command-line word of the
 // caller's choosing, which is what the program sees as argv[0].
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // patch() against a model: any offset below 0x2000, any value, any image.
 #include <cstdint>
 #include <cstdio>

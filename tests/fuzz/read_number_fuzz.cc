@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // read_number against strtoull: any text, the same number.
 #include <cctype>
 #include <cerrno>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test-only fault injection, loaded into the tool with LD_PRELOAD. Never
 // linked into quorbin nor installed.
 //

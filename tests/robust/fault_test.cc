@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every way a file call of the block update can fail, forced on the built
 // program with the fault_inject library: the report, the status, and what is
 // left in the file.

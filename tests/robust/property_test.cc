@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Random files, offsets and values against a model of what a run must leave:
 // the file as it was, but for the value bytes that lie before the signature
 // and the signature itself; a short file refused at the read and left as it
