@@ -13,6 +13,13 @@
 #include "cli/args.h"
 #include "cli/platform.h"
 
+void say(const char *fmt, ...) {
+    va_list ap;
+    va_start(ap, fmt);
+    print_error(fmt, ap);
+    va_end(ap);
+}
+
 namespace {
 
 // A path or drive text holds at most 259 characters, as the system counts
@@ -23,15 +30,6 @@ constexpr char kDriveFile[] = ":/bi2.bin";
 
 // Set once from argv[0]; every message of the tool's own names it.
 const char *progname = "quorbin";
-
-// Every message goes through here to stderr.
-void say(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
-void say(const char *fmt, ...) {
-    va_list ap;
-    va_start(ap, fmt);
-    print_error(fmt, ap);
-    va_end(ap);
-}
 
 void usage() {
     say("\n"

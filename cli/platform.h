@@ -16,6 +16,10 @@
 // (with U+FFFD in place of what was wrong) but not used.
 int run(int argc, char *argv[], bool valid);
 
+// Prints a message of the tool's own on stderr (cli/main.cc), by way of
+// print_error.
+void say(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
+
 #ifdef _WIN32
 
 // Windows counts a path in UTF-16 code units; one takes at most three bytes

@@ -12,19 +12,12 @@
 #include <cstring>
 
 #include <getopt.h>
+#define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
 #include "cli/platform.h"
 
 namespace {
-
-void say(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
-void say(const char *fmt, ...) {
-    va_list ap;
-    va_start(ap, fmt);
-    print_error(fmt, ap);
-    va_end(ap);
-}
 
 [[noreturn]] void out_of_memory() {
     std::fputs("malloc failed\n", stderr);

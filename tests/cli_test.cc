@@ -15,23 +15,6 @@ namespace {
 
 using Args = std::vector<std::string>;
 
-std::string usage(const std::string &name = "quorbin") {
-    return "\n"
-           "Usage:  " +
-           name +
-           " {-d driveletter | -o outfile} [-h] offset data\n"
-           "\n"
-           "    -o        Specifies output file (defaults to <driveletter>:/bi2.bin)\n"
-           "    -h        Prints this message and exit\n"
-           "    -v        Turns on verbose mode\n"
-           "    offset    Location where to modify\n"
-           "    data      Data to set to the location\n"
-           "\n"
-           "  Either -d or -o should always be specified.\n"
-           "  If both are specified, -d is ignored\n"
-           "\n";
-}
-
 const std::string kNoOperands = "quorbin: You need to specify offset and data\n";
 const std::string kNoTarget =
     "quorbin: ERROR:You need to specify -d option when you don't use -o option\n";

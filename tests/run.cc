@@ -37,6 +37,23 @@ ScratchDir::~ScratchDir() {
     fs::remove_all(path_, ec);
 }
 
+std::string usage(const std::string &name) {
+    return "\n"
+           "Usage:  " +
+           name +
+           " {-d driveletter | -o outfile} [-h] offset data\n"
+           "\n"
+           "    -o        Specifies output file (defaults to <driveletter>:/bi2.bin)\n"
+           "    -h        Prints this message and exit\n"
+           "    -v        Turns on verbose mode\n"
+           "    offset    Location where to modify\n"
+           "    data      Data to set to the location\n"
+           "\n"
+           "  Either -d or -o should always be specified.\n"
+           "  If both are specified, -d is ignored\n"
+           "\n";
+}
+
 const std::string kTitle = "Zolvane Quorbin. Version " QUORBIN_VERSION
                            ", Copyright (C) 2026 the Zolvane Quorbin authors.\n"
                            "Built : DATE TIME\n";

@@ -90,6 +90,9 @@ class DriveMap {
 // should have kept but did not shows.
 std::string pattern(std::size_t size);
 
+// The usage text, with name for the program.
+std::string usage(const std::string &name = "quorbin");
+
 // The title and build lines of -v, with DATE TIME where the build's date and
 // time stand; the version is the build's project(VERSION).
 extern const std::string kTitle;

@@ -21,23 +21,6 @@ namespace {
 namespace fs = std::filesystem;
 using Args = std::vector<std::string>;
 
-std::string usage(const std::string &name) {
-    return "\n"
-           "Usage:  " +
-           name +
-           " {-d driveletter | -o outfile} [-h] offset data\n"
-           "\n"
-           "    -o        Specifies output file (defaults to <driveletter>:/bi2.bin)\n"
-           "    -h        Prints this message and exit\n"
-           "    -v        Turns on verbose mode\n"
-           "    offset    Location where to modify\n"
-           "    data      Data to set to the location\n"
-           "\n"
-           "  Either -d or -o should always be specified.\n"
-           "  If both are specified, -d is ignored\n"
-           "\n";
-}
-
 std::string refusal(const std::string &message, const std::string &name = "quorbin") {
     return name + ": " + message + "\n" + usage(name);
 }
