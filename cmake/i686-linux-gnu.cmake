@@ -9,18 +9,5 @@
 # tests/cross-check builds it and runs the end-to-end tests against it.
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
 set(CROSS_TRIPLET i686-linux-gnu)
-set(CMAKE_C_COMPILER ${CROSS_TRIPLET}-gcc)
-set(CMAKE_CXX_COMPILER ${CROSS_TRIPLET}-g++)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${CROSS_TRIPLET})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-
-# The tests are programs of the build machine (see tests/cross-check).
-set(BUILD_TESTING OFF CACHE BOOL "Build the tests (host programs; off in the cross build)")
+include(${CMAKE_CURRENT_LIST_DIR}/cross.cmake)

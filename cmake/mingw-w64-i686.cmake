@@ -9,21 +9,5 @@
 # ones every Windows system has (KERNEL32, msvcrt).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
-set(MINGW_TRIPLET i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${MINGW_TRIPLET}-gcc)
-set(CMAKE_CXX_COMPILER ${MINGW_TRIPLET}-g++)
-set(CMAKE_RC_COMPILER ${MINGW_TRIPLET}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_TRIPLET})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# The C and C++ runtimes and the thread library go into the executable.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-
-# Built and its imports checked by tests/cross-check; its tests would need
-# the 32-bit Wine, so it makes none of its own.
-set(BUILD_TESTING OFF CACHE BOOL "Build the tests (host programs; off in the cross build)")
+set(CROSS_TRIPLET i686-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/cross.cmake)
