@@ -1,11 +1,17 @@
 # SPDX-License-Identifier: MIT
-# Run by cpack on the staged files before it packs them. Strips from the
-# program what Debian's packages leave out (the compiler's .comment and
-# .note sections), gives directories mode 755 and files 644 (755 for the
-# program) whatever the umask, and gives every file and directory the time
-# of the build line (SOURCE_DATE_EPOCH when it was set at configure time), so
-# that two builds pack the same bytes.
+# Run by cpack on the staged files before it packs them. Leaves LICENSE out
+# of a .deb (see below), strips from the program what Debian's packages leave
+# out (the compiler's .comment and .note sections), gives directories mode
+# 755 and files 644 (755 for the program) whatever the umask, and gives every
+# file and directory the time of the build line (SOURCE_DATE_EPOCH when it
+# was set at configure time), so that two builds pack the same bytes.
 set(root ${CPACK_TEMPORARY_INSTALL_DIRECTORY})
+# A .deb carries the licence in its DEP-5 copyright file; a second copy
+# would be an extra licence file to Debian.
+if(CPACK_GENERATOR STREQUAL "DEB")
+  file(GLOB licences ${root}/*/share/doc/*/LICENSE)
+  file(REMOVE ${licences})
+endif()
 file(GLOB_RECURSE programs LIST_DIRECTORIES false ${root}/*)
 list(FILTER programs INCLUDE REGEX "/bin/quorbin$|/quorbin\\.exe$")
 foreach(program ${programs})
