@@ -3,10 +3,12 @@
 // linked into quorbin nor installed.
 //
 // It stands in front of the C library's stat, open, lseek, read, write,
-// close and fcntl, and makes chosen calls on one file misbehave. The file is
-// the one named by QFAULT_PATH, exactly as the tool passes it; its calls are
-// those on that path and on the descriptors open() returned for it (and
-// their copies made with fcntl F_DUPFD; fcntl counts only those copies).
+// close and fcntl, under each name a build may call them by (the 64-bit
+// file-offset names, the checked read of _FORTIFY_SOURCE), and makes chosen
+// calls on one file misbehave. The file is the one named by QFAULT_PATH,
+// exactly as the tool passes it; its calls are those on that path and on the
+// descriptors open() returned for it (and their copies made with fcntl
+// F_DUPFD; fcntl counts only those copies).
 //
 // QFAULT lists the faults, separated by commas, each CALL:N:ACTION or
 // CALL:N-M:ACTION: calls N to M (counted from 1, per kind of call, on that
@@ -24,6 +26,12 @@
 // that the file was sought, read or written on.
 //
 // A malformed QFAULT ends the process with status 99 and a message.
+
+// The library defines read and open itself: the C library's checked inline
+// forms of them, which a builder's _FORTIFY_SOURCE would bring in, must not
+// be declared here.
+#undef _FORTIFY_SOURCE
+
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -256,8 +264,10 @@ template <typename Off> Off do_lseek(Off (*real)(int, Off, int), int fd, Off off
     return real(fd, offset, whence);
 }
 
-template <typename Buf>
-ssize_t do_transfer(Call call, ssize_t (*real)(int, Buf, size_t), int fd, Buf buf, size_t count) {
+// real is the call that does the work: the C library's function, or a
+// lambda that adds the checked variant's extra argument.
+template <typename Real, typename Buf>
+ssize_t do_transfer(Call call, Real real, int fd, Buf buf, size_t count) {
     if (is_target_fd(fd)) {
         note_fd(fd);
         int a = action_for(call);
@@ -351,6 +361,16 @@ off64_t lseek64(int fd, off64_t offset, int whence) {
 ssize_t read(int fd, void *buf, size_t count) {
     static auto real = next<ssize_t (*)(int, void *, size_t)>("read");
     return do_transfer(kRead, real, fd, buf, count);
+}
+
+// With _FORTIFY_SOURCE, a read into a buffer of known size calls the checked
+// variant, which takes that size as well (objdump -T on such a build names
+// it); it is the same read of the file.
+ssize_t __read_chk(int fd, void *buf, size_t count, size_t buflen) {
+    static auto real = next<ssize_t (*)(int, void *, size_t, size_t)>("__read_chk");
+    return do_transfer(
+        kRead, [buflen](int f, void *b, size_t n) { return real(f, b, n, buflen); }, fd, buf,
+        count);
 }
 
 ssize_t write(int fd, const void *buf, size_t count) {
