@@ -30,6 +30,14 @@ std::string invalid_option(char c, const std::string &argv0 = "quorbin") {
     return argv0 + ": invalid option -- '" + c + "'\n";
 }
 
+// A long option, of which the tool has none: glibc quotes it with its
+// dashes, mingw-w64's parser names it without them.
+std::string unknown_long_option(const std::string &name) {
+    if (windows_build())
+        return "quorbin: unknown option -- " + name + "\n";
+    return "quorbin: unrecognized option '--" + name + "'\n";
+}
+
 std::string missing_argument(char c) {
     if (windows_build())
         return std::string("quorbin: option requires an argument -- ") + c + "\n";
@@ -81,6 +89,7 @@ TEST(Cli, RefusedCommandLines) {
         {{"-d", "E", "-h", "0", "0"}, 0, usage()},
         {{"-x", "-h"}, 1, invalid_option('x') + kBadOption + usage()},
         {{"-?"}, 1, invalid_option('?') + kBadOption + usage()},
+        {{"-o", "f", "--foo", "0", "0"}, 1, unknown_long_option("foo") + kBadOption + usage()},
         {{"-o", "f", "0", "0", "-d"}, 1, missing_argument('d') + kBadOption + usage()},
         {{"-o"}, 1, missing_argument('o') + kBadOption + usage()},
         {{}, 1, kNoOperands + usage()},

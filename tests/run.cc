@@ -203,6 +203,13 @@ Result run(const std::string &cwd, const Start &start) {
             _exit(127);
         close(out);
         close(err);
+        // The program gets only the standard descriptors: others left open
+        // by whatever runs the tests (ctest keeps its log on 3) would take
+        // places that a limit on open descriptors counts, and could be
+        // written by a run that went astray.
+        if (close_range(3, ~0U, 0) < 0)
+            for (long fd = 3, n = sysconf(_SC_OPEN_MAX); fd < n; fd++)
+                close(static_cast<int>(fd));
         for (int fd : start.closed)
             close(fd);
         if (start.max_files > 0) {

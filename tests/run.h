@@ -62,10 +62,11 @@ struct Start {
 };
 
 // Runs a start as the run above does (a closed stdout or stderr captures
-// nothing). Without exec, the program under test is started, through the
-// runner when there is one; an empty argv needs no runner. Every run has a
-// time limit of 20 s: a program still running then is killed with its
-// process group and the run throws, which fails the test that made it.
+// nothing; no descriptor above 2 is open). Without exec, the program under
+// test is started, through the runner when there is one; an empty argv needs
+// no runner. Every run has a time limit of 20 s: a program still running then
+// is killed with its process group and the run throws, which fails the test
+// that made it.
 Result run(const std::string &cwd, const Start &start);
 
 // True when QUORBIN_RUNNER names a command that starts the program.

@@ -143,8 +143,8 @@ TEST_F(FaultTest, EveryFailedCallIsReportedAndNoByteOutsideTheBlockChanges) {
 }
 
 // AddressSanitizer's start-up does not come through a limit of three open
-// descriptors (it hangs there): a sanitizer build leaves those runs to the
-// plain build.
+// descriptors (it hangs there; four are enough): a sanitizer build leaves
+// those runs to the plain build.
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool kAddressSanitizer = true;
 #elif defined(__has_feature)
@@ -158,9 +158,10 @@ constexpr bool kAddressSanitizer = false;
 // written into the file (at its start after a seek that went astray), and a
 // file on descriptor 0 would be taken for a failed open. Every subset of
 // the three is closed, on a new and an existing file, with and without -v,
-// with no fault and with failures of each step; and with the descriptors
+// with no fault and with failures of each step; with the descriptors
 // limited to 3, where the file cannot be moved off and the run must fail
-// at the open.
+// at the open; and limited to 4, where descriptor 3 is the one place left
+// for the file and the run must use it.
 TEST_F(FaultTest, ClosedStandardDescriptorsNeverLetTheFileTakeTheirPlace) {
     struct Case {
         const char *name;
@@ -193,6 +194,8 @@ TEST_F(FaultTest, ClosedStandardDescriptorsNeverLetTheFileTakeTheirPlace) {
         {"new file, the move fails", true, "fcntl:1:EMFILE", kTooMany, 0, true},
         {"existing file, 3 descriptors", false, "", kTooMany, 0, true, 3},
         {"new file, 3 descriptors", true, "", kTooMany, 0, true, 3},
+        {"existing file, 4 descriptors", false, "", "", 8192, false, 4},
+        {"new file, 4 descriptors", true, "", "", 8192, false, 4},
     };
     const std::string before = pattern(kFileSize);
     for (const auto &c : cases) {
@@ -201,7 +204,7 @@ TEST_F(FaultTest, ClosedStandardDescriptorsNeverLetTheFileTakeTheirPlace) {
             // could be loaded.
             if (c.moves && closed == 0)
                 continue;
-            if (c.max_files > 0 && kAddressSanitizer)
+            if (c.max_files == 3 && kAddressSanitizer)
                 continue;
             for (bool verbose : {false, true}) {
                 Start start;
@@ -228,6 +231,9 @@ TEST_F(FaultTest, ClosedStandardDescriptorsNeverLetTheFileTakeTheirPlace) {
                     err = kTitle + err;
                 EXPECT_EQ(without_build_time(r.err), closed & 4 ? "" : err);
                 EXPECT_EQ(r.out, "");
+                // Written at exit under the same limit: an empty report
+                // counts only if it is there.
+                EXPECT_TRUE(exists(dir / "qfault-report"));
                 EXPECT_EQ(read_file(dir / "qfault-report"), "");
                 expect_file(dir / "f", left_file(c.missing, before, c.written));
             }
