@@ -20,11 +20,14 @@ check_linker_flag(CXX -static-pie QUORBIN_HAVE_STATIC_PIE)
 unset(CMAKE_REQUIRED_FLAGS)
 
 if(QUORBIN_HAVE_STATIC_PIE)
-  set_target_properties(quorbin quorbin_core PROPERTIES POSITION_INDEPENDENT_CODE ON)
-  # The last of -pie and -static-pie on the line wins, and CMake puts its
-  # -pie after the link options: the flag goes last, among the libraries.
-  target_link_libraries(quorbin PRIVATE -static-pie)
+  # -static-pie takes the place of the -pie that CMake links a
+  # position-independent executable with; beside it, clang says -pie goes
+  # unused.
+  set_property(TARGET quorbin PROPERTY POSITION_INDEPENDENT_CODE)
+  set_property(TARGET quorbin_core PROPERTY POSITION_INDEPENDENT_CODE ON)
+  target_compile_options(quorbin PRIVATE -fPIE)
+  target_link_options(quorbin PRIVATE -static-pie)
 else()
   set(CMAKE_EXE_LINKER_FLAGS "${static_flags}")
-  target_link_libraries(quorbin PRIVATE -static)
+  target_link_options(quorbin PRIVATE -static)
 endif()
