@@ -1,18 +1,12 @@
 # SPDX-License-Identifier: MIT
-# Run by cpack on the staged files before it packs them. Leaves LICENSE out
-# of a .deb (see below) and out of the archive what its list does not name,
+# Run by cpack on the staged files before it packs them. Leaves out of a
+# .deb or an archive what its list does not name (LICENSE out of the .deb),
 # strips from the program what Debian's packages leave out (the compiler's
 # .comment and .note sections), gives directories mode 755 and files 644
 # (755 for the program) whatever the umask, and gives every file and
 # directory the time of the build line (SOURCE_DATE_EPOCH when it was set at
 # configure time), so that two builds pack the same bytes.
 set(root ${CPACK_TEMPORARY_INSTALL_DIRECTORY})
-# A .deb carries the licence in its DEP-5 copyright file; a second copy
-# would be an extra licence file to Debian.
-if(CPACK_GENERATOR STREQUAL "DEB")
-  file(GLOB licences ${root}/*/share/doc/*/LICENSE)
-  file(REMOVE ${licences})
-endif()
 # A package with a list of its files (CPACK_QUORBIN_FILES_<generator>, in
 # dist/CMakeLists.txt) holds those and no others.
 if(DEFINED CPACK_QUORBIN_FILES_${CPACK_GENERATOR})
