@@ -133,7 +133,7 @@ preset_tree() { # PRESET
 
 # The rows of dist/hosts (of one system: linux or windows), by name.
 hosts() { # [SYSTEM]
-    awk -v system="${1:-}" '!/^#/ && NF && (system == "" || $1 ~ "^" system "-") { print $1 }' \
+    awk -v want="${1:-}" '!/^#/ && NF && (want == "" || $1 ~ "^" want "-") { print $1 }' \
         "$root/dist/hosts"
 }
 
