@@ -122,6 +122,15 @@ std::string without_cr_before_lf(const std::string &s) {
     return t;
 }
 
+// Sets the soft limit of a resource; the hard limit stays.
+bool lower_limit(int resource, long value) {
+    struct rlimit limit;
+    if (getrlimit(resource, &limit) < 0)
+        return false;
+    limit.rlim_cur = static_cast<rlim_t>(value);
+    return setrlimit(resource, &limit) == 0;
+}
+
 } // namespace
 
 bool windows_build() {
@@ -212,14 +221,9 @@ Result run(const std::string &cwd, const Start &start) {
                 close(static_cast<int>(fd));
         for (int fd : start.closed)
             close(fd);
-        if (start.max_files > 0) {
-            struct rlimit limit;
-            if (getrlimit(RLIMIT_NOFILE, &limit) < 0)
-                _exit(127);
-            limit.rlim_cur = static_cast<rlim_t>(start.max_files);
-            if (setrlimit(RLIMIT_NOFILE, &limit) < 0)
-                _exit(127);
-        }
+        if ((start.max_files > 0 && !lower_limit(RLIMIT_NOFILE, start.max_files)) ||
+            (start.max_file_size > 0 && !lower_limit(RLIMIT_FSIZE, start.max_file_size)))
+            _exit(127);
         execve(exec_path.c_str(), argp.data(), envp.data());
         _exit(127);
     }
