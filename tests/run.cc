@@ -54,9 +54,10 @@ std::string usage(const std::string &name) {
            "\n";
 }
 
-const std::string kTitle = "Zolvane Quorbin. Version " QUORBIN_VERSION
-                           ", Copyright (C) 2026 the Zolvane Quorbin authors.\n"
-                           "Built : DATE TIME\n";
+const std::string kTitle =
+    "Zolvane Quorbin. Version " QUORBIN_VERSION ", Copyright (C) " QUORBIN_COPYRIGHT_YEAR
+    " the Zolvane Quorbin authors.\n"
+    "Built : DATE TIME\n";
 
 std::string without_build_time(std::string err) {
     static const std::regex line(
