@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -18,6 +19,9 @@
 
 #ifndef O_BINARY
 #define O_BINARY 0
+#endif
+#ifndef O_NONBLOCK
+#define O_NONBLOCK 0
 #endif
 
 // The error a read that meets the end of the file before the whole block is
@@ -126,6 +130,11 @@ void xread(int fd, std::uint8_t *buf) {
 }
 
 void xwrite(int fd, const std::uint8_t *buf) {
+#ifdef SIGXFSZ
+    // A write past the file-size limit would end the run by this signal,
+    // silently; ignored, the write fails with EFBIG and is reported.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     std::uint32_t done = 0;
     while (done < kBlockSize) {
         ssize_t n = write(fd, buf + done, kBlockSize - done);
@@ -150,7 +159,10 @@ void update(const char *path, std::uint32_t offset, std::uint32_t value) {
     std::uint8_t image[kBlockSize] = {};
 
     if (path_status(path) == 0) {
-        int fd = xopen(path, O_RDONLY);
+        // Without O_NONBLOCK the open of a FIFO would wait for a writer;
+        // with it, the FIFO opens at once and fails at the seek. Regular
+        // files and block devices take no notice of it.
+        int fd = xopen(path, O_RDONLY | O_NONBLOCK);
         xseek(fd);
         xread(fd, image);
         xclose(fd);

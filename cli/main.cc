@@ -126,7 +126,8 @@ int run(int argc, char *argv[], bool valid) {
             static_cast<int>(kBlockSize), kBlockSize);
 
     if (verbose)
-        say("Zolvane Quorbin. Version %s, Copyright (C) 2026 the Zolvane Quorbin authors.\n"
+        say("Zolvane Quorbin. Version %s, Copyright (C) " QUORBIN_COPYRIGHT_YEAR
+            " the Zolvane Quorbin authors.\n"
             "Built : %s %s\n",
             QUORBIN_VERSION, QUORBIN_BUILD_DATE, QUORBIN_BUILD_TIME);
 

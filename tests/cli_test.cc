@@ -378,6 +378,10 @@ TEST(Cli, ReportsFailedFileCalls) {
          "open: No such file or directory\n"},
         {"name too long", std::string(256, 'n'), "stat: File name too long\n",
          "open: No such file or directory\n"},
+        // Opened for reading, a FIFO would wait for a writer that never
+        // comes; it is refused at once, where it cannot seek (Wine's C
+        // runtime says so in words of its own).
+        {"FIFO without a writer", "fifo", "lseek: Illegal seek\n", "lseek: Invalid argument\n"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -385,6 +389,7 @@ TEST(Cli, ReportsFailedFileCalls) {
         const std::string short_file = pattern(0xF000);
         write_file(dir / "short", short_file);
         write_file(dir / "empty", "");
+        ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0666), 0);
         Result r = run(dir.path(), {"-v", "-o", c.target, "0x10", "1"});
         EXPECT_EQ(r.status, 1);
         EXPECT_EQ(without_build_time(r.err), kTitle + (windows_build() ? c.windows_err : c.err));
@@ -392,6 +397,57 @@ TEST(Cli, ReportsFailedFileCalls) {
         EXPECT_TRUE(read_file(dir / "short") == short_file);
         EXPECT_EQ(read_file(dir / "empty"), "");
         EXPECT_FALSE(exists(dir / "nodir"));
+        struct stat st;
+        ASSERT_EQ(stat((dir / "fifo").c_str(), &st), 0);
+        EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    }
+}
+
+// A limit on the size of the files it writes (ulimit -f), met by the write:
+// the limit's signal would end the run without a word. The failed write is
+// reported like any other, and what it wrote before the limit stays: the
+// first 4 KiB of the block (with the value, not the signature) under a limit
+// of 60 KiB, nothing under one below the block, on a file created empty. A
+// limit the block's end reaches exactly lets the run succeed, in a file
+// larger than the limit too.
+TEST(Cli, ReportsAFileSizeLimitAsAFailedWrite) {
+    if (windows_build())
+        GTEST_SKIP() << "no limit on the size of files on Windows";
+    constexpr std::uint32_t kOffset = 0x10, kValue = 0xA1B2C3D4;
+    const std::string kTooLarge = "write: File too large\n";
+    struct Case {
+        std::string name;
+        bool existing; // a file of 68 KiB, else none
+        long limit;
+        std::string err;     // empty: the run succeeds
+        std::size_t written; // leading bytes of the block that the run leaves new
+    } cases[] = {
+        {"new file, limit 60 KiB", false, 0xF000, kTooLarge, 0x1000},
+        {"existing file, limit 60 KiB", true, 0xF000, kTooLarge, 0x1000},
+        {"new file, limit 32 KiB", false, 0x8000, kTooLarge, 0},
+        {"existing file, limit 32 KiB", true, 0x8000, kTooLarge, 0},
+        {"new file, limit 64 KiB", false, 0x10000, "", 0x2000},
+        {"existing file, limit 64 KiB", true, 0x10000, "", 0x2000},
+    };
+    const std::string before = pattern(0x11000);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchDir dir;
+        if (c.existing)
+            write_file(dir / "f", before);
+        Start start{{"quorbin", "-o", "f", std::to_string(kOffset), std::to_string(kValue)}};
+        start.max_file_size = c.limit;
+        Result r = run(dir.path(), start);
+        EXPECT_EQ(r.status, c.err.empty() ? 0 : 1);
+        EXPECT_EQ(r.err, c.err);
+        EXPECT_EQ(r.out, "");
+        const std::string done =
+            c.existing ? patched(before, kOffset, kValue) : new_file(kOffset, kValue);
+        std::string want = c.existing ? before : std::string(c.written > 0 ? 0xE000 : 0, '\0');
+        if (c.written > 0)
+            want.replace(0xE000, c.written, done, 0xE000, c.written);
+        EXPECT_TRUE(read_file(dir / "f") == want);
+        EXPECT_EQ(read_file(dir / "f").size(), want.size());
     }
 }
 

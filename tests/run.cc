@@ -54,9 +54,10 @@ std::string usage(const std::string &name) {
            "\n";
 }
 
-const std::string kTitle = "Zolvane Quorbin. Version " QUORBIN_VERSION
-                           ", Copyright (C) 2026 the Zolvane Quorbin authors.\n"
-                           "Built : DATE TIME\n";
+const std::string kTitle =
+    "Zolvane Quorbin. Version " QUORBIN_VERSION ", Copyright (C) " QUORBIN_COPYRIGHT_YEAR
+    " the Zolvane Quorbin authors.\n"
+    "Built : DATE TIME\n";
 
 std::string without_build_time(std::string err) {
     static const std::regex line(
@@ -120,6 +121,15 @@ std::string without_cr_before_lf(const std::string &s) {
         if (!(s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n'))
             t += s[i];
     return t;
+}
+
+// Sets the soft limit of a resource; the hard limit stays.
+bool lower_limit(int resource, long value) {
+    struct rlimit limit;
+    if (getrlimit(resource, &limit) < 0)
+        return false;
+    limit.rlim_cur = static_cast<rlim_t>(value);
+    return setrlimit(resource, &limit) == 0;
 }
 
 } // namespace
@@ -212,14 +222,9 @@ Result run(const std::string &cwd, const Start &start) {
                 close(static_cast<int>(fd));
         for (int fd : start.closed)
             close(fd);
-        if (start.max_files > 0) {
-            struct rlimit limit;
-            if (getrlimit(RLIMIT_NOFILE, &limit) < 0)
-                _exit(127);
-            limit.rlim_cur = static_cast<rlim_t>(start.max_files);
-            if (setrlimit(RLIMIT_NOFILE, &limit) < 0)
-                _exit(127);
-        }
+        if ((start.max_files > 0 && !lower_limit(RLIMIT_NOFILE, start.max_files)) ||
+            (start.max_file_size > 0 && !lower_limit(RLIMIT_FSIZE, start.max_file_size)))
+            _exit(127);
         execve(exec_path.c_str(), argp.data(), envp.data());
         _exit(127);
     }

@@ -59,6 +59,7 @@ struct Start {
     std::vector<int> closed = {};      // of descriptors 0, 1 and 2, those it starts without
     long max_files = 0;                // when above 0, its limit on open descriptors
     std::string exec = {};             // a program to start directly; default: the one under test
+    long max_file_size = 0;            // when above 0, its limit on the size of a file it writes
 };
 
 // Runs a start as the run above does (a closed stdout or stderr captures

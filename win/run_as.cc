@@ -15,6 +15,11 @@
 // code page on the way. A Unix command line cannot carry a lone surrogate,
 // so with RUN_AS_UNESCAPE=1 in the environment each \uXXXX (four hex
 // digits) in WORD0 and the arguments stands for that UTF-16 code unit.
+//
+// With RUN_AS_RAW_CONSOLE=1, the console of its standard error, if it has
+// one, stops processing control characters before the program starts: a CR
+// and an LF are then shown as characters of their own instead of moving the
+// cursor, so that a line end written as LF alone looks unlike CR LF.
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
@@ -101,6 +106,12 @@ extern "C" int wmain(int argc, wchar_t *argv[]) {
                             : word0;
     for (int i = 3; i < argc; i++)
         append_argument(line, decode ? unescape(argv[i]) : std::wstring(argv[i]));
+
+    const wchar_t *raw = _wgetenv(L"RUN_AS_RAW_CONSOLE");
+    DWORD mode;
+    HANDLE console = GetStdHandle(STD_ERROR_HANDLE);
+    if (raw != nullptr && std::wcscmp(raw, L"1") == 0 && GetConsoleMode(console, &mode))
+        SetConsoleMode(console, mode & ~static_cast<DWORD>(ENABLE_PROCESSED_OUTPUT));
 
     STARTUPINFOW si = {};
     si.cb = sizeof si;

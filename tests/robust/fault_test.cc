@@ -192,6 +192,11 @@ TEST_F(FaultTest, ClosedStandardDescriptorsNeverLetTheFileTakeTheirPlace) {
         {"existing file, the move fails", false, "fcntl:1:EMFILE", kTooMany, 0, true},
         {"existing file, the move for writing fails", false, "fcntl:2:EINVAL", kTooMany, 0, true},
         {"new file, the move fails", true, "fcntl:1:EMFILE", kTooMany, 0, true},
+        // Any other reason is the open's own.
+        {"existing file, the move fails otherwise", false, "fcntl:1:EIO",
+         "open: Input/output error\n", 0, true},
+        {"new file, the move fails otherwise", true, "fcntl:1:ENOMEM",
+         "open: Cannot allocate memory\n", 0, true},
         {"existing file, 3 descriptors", false, "", kTooMany, 0, true, 3},
         {"new file, 3 descriptors", true, "", kTooMany, 0, true, 3},
         {"existing file, 4 descriptors", false, "", "", 8192, false, 4},
@@ -295,7 +300,7 @@ TEST_F(FaultTest, PlainRunReadsOnceAndWritesOnce) {
     }
     const std::vector<std::string> want = {
         "newfstatat = 0",
-        "openat O_RDONLY = fd",
+        "openat O_RDONLY|O_NONBLOCK = fd",
         "lseek(fd, 57344, SEEK_SET) = 57344",
         "read(fd, 8192) = 8192",
         "close(fd) = 0",
