@@ -77,7 +77,7 @@ version() {
 }
 
 year() {
-    sed -n 's/^Copyright (c) \([0-9]*\) .*/\1/p' "$root/LICENSE"
+    sed -n 's/^Copyright (c) \([0-9][-0-9, ]*[0-9]\) .*/\1/p' "$root/LICENSE"
 }
 
 # Any warning of the compiler, its LTO stages or the linker (each begins
