@@ -25,7 +25,7 @@
 set -euo pipefail
 shopt -s inherit_errexit
 
-me=${me:-$(basename "$0")}
+me=${me:-$(realpath --relative-to="$(dirname "${BASH_SOURCE[0]}")/.." "$0")}
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root=$PWD
 tmp=$(mktemp -d)
