@@ -9,17 +9,22 @@ if(NOT QUORBIN_STATIC OR WIN32 OR APPLE OR NOT CMAKE_CXX_COMPILER_ID MATCHES "GN
   return()
 endif()
 
-# The cross toolchain files link every program with -static, which a
-# static-pie link refuses beside it (crtbeginT.o is no PIE object).
-set(static_flags "${CMAKE_EXE_LINKER_FLAGS}")
-string(REGEX REPLACE "(^| )-static( |$)" " " CMAKE_EXE_LINKER_FLAGS "${CMAKE_EXE_LINKER_FLAGS}")
-
+# The check links as the program does: against musl when cmake/musl.cmake
+# chose it, whose result is kept apart from the toolchain's C library's.
+set(have_static_pie QUORBIN_HAVE_STATIC_PIE)
+if(QUORBIN_MUSL)
+  set(have_static_pie QUORBIN_MUSL_HAVE_STATIC_PIE)
+endif()
 include(CheckLinkerFlag)
 set(CMAKE_REQUIRED_FLAGS -fPIE)
-check_linker_flag(CXX -static-pie QUORBIN_HAVE_STATIC_PIE)
+set(CMAKE_REQUIRED_LINK_OPTIONS ${QUORBIN_LIBC_LINK_OPTIONS})
+set(CMAKE_REQUIRED_LIBRARIES ${QUORBIN_LIBC_LIBRARIES})
+check_linker_flag(CXX -static-pie ${have_static_pie})
 unset(CMAKE_REQUIRED_FLAGS)
+unset(CMAKE_REQUIRED_LINK_OPTIONS)
+unset(CMAKE_REQUIRED_LIBRARIES)
 
-if(QUORBIN_HAVE_STATIC_PIE)
+if(${have_static_pie})
   # -static-pie takes the place of the -pie that CMake links a
   # position-independent executable with; beside it, clang says -pie goes
   # unused.
@@ -28,6 +33,5 @@ if(QUORBIN_HAVE_STATIC_PIE)
   target_compile_options(quorbin PRIVATE -fPIE)
   target_link_options(quorbin PRIVATE -static-pie)
 else()
-  set(CMAKE_EXE_LINKER_FLAGS "${static_flags}")
   target_link_options(quorbin PRIVATE -static)
 endif()
