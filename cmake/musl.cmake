@@ -60,9 +60,10 @@ list(APPEND musl_compile_options "SHELL:-isystem ${musl_include}" "SHELL:-isyste
 
 # musl's start files (crt1.o, rcrt1.o for static-pie, crti.o, crtn.o) are
 # found first by the -B prefix, the compiler's crtbegin and crtend after
-# them; of the libraries only musl's libc and libgcc.
+# them; the libraries are those of the compiler's static link but for the
+# C++ runtime, with musl's libc in place of glibc's.
 set(QUORBIN_LIBC_LINK_OPTIONS -nodefaultlibs "-B${musl_lib}/" "-L${musl_lib}")
-set(QUORBIN_LIBC_LIBRARIES -Wl,--start-group c gcc -Wl,--end-group)
+set(QUORBIN_LIBC_LIBRARIES -Wl,--start-group c gcc gcc_eh -Wl,--end-group)
 
 # A static link against it: the musl of another architecture or ABI (armel
 # beside armhf) fails here rather than in the build.

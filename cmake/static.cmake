@@ -9,6 +9,13 @@ if(NOT QUORBIN_STATIC OR WIN32 OR APPLE OR NOT CMAKE_CXX_COMPILER_ID MATCHES "GN
   return()
 endif()
 
+# GCC links a static-pie program by giving the linker -static -pie
+# --no-dynamic-linker -z text, but GCC 12 does so only on some
+# architectures (x86, arm64, POWER, IBM Z); on Arm, MIPS and RISC-V it
+# links rcrt1.o into a program that asks for glibc's loader. The options
+# are given here on every one.
+set(static_pie -static-pie -Wl,-static -Wl,-pie -Wl,--no-dynamic-linker -Wl,-z,text)
+
 # The check links as the program does: against musl when cmake/musl.cmake
 # chose it, whose result is kept apart from the toolchain's C library's.
 set(have_static_pie QUORBIN_HAVE_STATIC_PIE)
@@ -17,11 +24,9 @@ if(QUORBIN_MUSL)
 endif()
 include(CheckLinkerFlag)
 set(CMAKE_REQUIRED_FLAGS -fPIE)
-set(CMAKE_REQUIRED_LINK_OPTIONS ${QUORBIN_LIBC_LINK_OPTIONS})
 set(CMAKE_REQUIRED_LIBRARIES ${QUORBIN_LIBC_LIBRARIES})
-check_linker_flag(CXX -static-pie ${have_static_pie})
+check_linker_flag(CXX "${QUORBIN_LIBC_LINK_OPTIONS};${static_pie}" ${have_static_pie})
 unset(CMAKE_REQUIRED_FLAGS)
-unset(CMAKE_REQUIRED_LINK_OPTIONS)
 unset(CMAKE_REQUIRED_LIBRARIES)
 
 if(${have_static_pie})
@@ -31,7 +36,7 @@ if(${have_static_pie})
   set_property(TARGET quorbin PROPERTY POSITION_INDEPENDENT_CODE)
   set_property(TARGET quorbin_core PROPERTY POSITION_INDEPENDENT_CODE ON)
   target_compile_options(quorbin PRIVATE -fPIE)
-  target_link_options(quorbin PRIVATE -static-pie)
+  target_link_options(quorbin PRIVATE ${static_pie})
 else()
   target_link_options(quorbin PRIVATE -static)
 endif()
