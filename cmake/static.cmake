@@ -1,9 +1,10 @@
 # SPDX-License-Identifier: MIT
 # A program that runs on any Linux of its architecture, whatever its C
-# library: the C and C++ runtimes linked in, as a static position-independent
-# executable where the toolchain can make one (the C library's rcrt1.o), so
-# that it keeps the address randomisation of the hardened build; plain -static
-# where it cannot. The Linux archive (cpack --preset tgz) is built so.
+# library: the C library (glibc, or musl with cmake/musl.cmake) linked in, as
+# a static position-independent executable where the toolchain can make one
+# (the C library's rcrt1.o), so that it keeps the address randomisation of
+# the hardened build; plain -static where it cannot. The Linux archives are
+# built so.
 option(QUORBIN_STATIC "Link quorbin statically (static-pie where possible), for the Linux archive" OFF)
 if(NOT QUORBIN_STATIC OR WIN32 OR APPLE OR NOT CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
   return()
