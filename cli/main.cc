@@ -70,9 +70,12 @@ void set_text(char *field, const char *arg, int opt) {
 
 // The options take no long forms. getopt_long is used for its GNU argument
 // permutation, which every C library we build with gives it (not all give
-// it to plain getopt); POSIXLY_CORRECT still stops it at the first operand.
+// it to plain getopt). With POSIXLY_CORRECT set it stops at the first
+// operand: glibc's and mingw-w64's parsers read the variable themselves,
+// musl's does not, and each of them stops so for a '+' ahead of the options.
 const struct option kNoLongOptions[] = {{nullptr, 0, nullptr, 0}};
 constexpr char kOptions[] = "vd:ho:";
+constexpr char kOptionsInOrder[] = "+vd:ho:";
 
 } // namespace
 
@@ -91,7 +94,8 @@ int run(int argc, char *argv[], bool valid) {
 
     if constexpr (!kParserPrints)
         opterr = 0;
-    while ((c = getopt_long(argc, argv, kOptions, kNoLongOptions, nullptr)) != -1) {
+    const char *options = std::getenv("POSIXLY_CORRECT") != nullptr ? kOptionsInOrder : kOptions;
+    while ((c = getopt_long(argc, argv, options, kNoLongOptions, nullptr)) != -1) {
         switch (c) {
         case 'd':
             set_text(drive, optarg, c);
@@ -108,7 +112,7 @@ int run(int argc, char *argv[], bool valid) {
             verbose = true;
             break;
         default:
-            print_parser_diagnostic(argv, kOptions);
+            print_parser_diagnostic(argv, options);
             usage_error("ERROR:-%c No such option\n", c);
         }
     }

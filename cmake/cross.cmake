@@ -14,9 +14,14 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# The C and C++ runtimes go into the executable, so that it runs on a host
-# (or under qemu-user or Wine) with nothing but the system's own libraries.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+# On Windows the C and C++ runtimes go into the executable, so that it runs
+# on a host (or under Wine) with nothing but the system's own DLLs. A Linux
+# cross build is static with QUORBIN_STATIC (cmake/static.cmake), as the
+# archives' programs are and as qemu-user runs it on any host; without it,
+# it is linked as the native build is.
+if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
+  set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+endif()
 
 # The tests are GoogleTest programs of the build machine: they run the cross
 # build's program from the native build (win/check, tests/cross-check), so a

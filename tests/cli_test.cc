@@ -21,26 +21,32 @@ const std::string kNoTarget =
 const std::string kBoth = "quorbin: WARNING:-d and -o are specified at the same time. Ignore -d\n";
 const std::string kBadOption = "quorbin: ERROR:-? No such option\n";
 
-// The option parser's own diagnostics are the C library's words: glibc's on
-// Linux, mingw-w64's in the Windows build. Both start with the first word as
-// given.
+// The option parser's own diagnostics are the C library's words: glibc's or
+// musl's on Linux, mingw-w64's in the Windows build. All start with the
+// first word as given.
 std::string invalid_option(char c, const std::string &argv0 = "quorbin") {
     if (windows_build())
         return argv0 + ": unknown option -- " + c + "\n";
+    if (musl_build())
+        return argv0 + ": unrecognized option: " + c + "\n";
     return argv0 + ": invalid option -- '" + c + "'\n";
 }
 
 // A long option, of which the tool has none: glibc quotes it with its
-// dashes, mingw-w64's parser names it without them.
+// dashes, mingw-w64's and musl's parsers name it without them.
 std::string unknown_long_option(const std::string &name) {
     if (windows_build())
         return "quorbin: unknown option -- " + name + "\n";
+    if (musl_build())
+        return "quorbin: unrecognized option: " + name + "\n";
     return "quorbin: unrecognized option '--" + name + "'\n";
 }
 
 std::string missing_argument(char c) {
     if (windows_build())
         return std::string("quorbin: option requires an argument -- ") + c + "\n";
+    if (musl_build())
+        return std::string("quorbin: option requires an argument: ") + c + "\n";
     return std::string("quorbin: option requires an argument -- '") + c + "'\n";
 }
 
@@ -358,30 +364,32 @@ TEST(Cli, NewFileGetsTheUsualPermissions) {
 }
 
 // Failures a real file system gives: the report of the failed call, status 1,
-// and the file as it was. The reasons are the system's own words, and Windows
-// has its own: its C library has no text for a short read, and for a name
-// too long or a file used as a folder stat reports the path missing, so it is
-// open that fails.
+// and the file as it was. The reasons are the system's own words, as glibc,
+// musl and Windows each put them; Windows' C library has no text for a short
+// read, and for a name too long or a file used as a folder stat reports the
+// path missing, so it is open that fails.
 TEST(Cli, ReportsFailedFileCalls) {
+    const std::string no_file = "open: No such file or directory\n";
     struct Case {
         std::string name;
         std::string target;
-        std::string err, windows_err;
+        std::string err, musl_err, windows_err;
     } cases[] = {
-        {"short file", "short", "read: No data available\n", "read: Input/output error\n"},
-        {"empty file", "empty", "read: No data available\n", "read: Input/output error\n"},
-        {"missing folder", "nodir/f", "open: No such file or directory\n",
-         "open: No such file or directory\n"},
-        {"empty path", "", "open: No such file or directory\n",
-         "open: No such file or directory\n"},
-        {"file used as a folder", "short/f", "stat: Not a directory\n",
-         "open: No such file or directory\n"},
+        {"short file", "short", "read: No data available\n", "read: No data available\n",
+         "read: Input/output error\n"},
+        {"empty file", "empty", "read: No data available\n", "read: No data available\n",
+         "read: Input/output error\n"},
+        {"missing folder", "nodir/f", no_file, no_file, no_file},
+        {"empty path", "", no_file, no_file, no_file},
+        {"file used as a folder", "short/f", "stat: Not a directory\n", "stat: Not a directory\n",
+         no_file},
         {"name too long", std::string(256, 'n'), "stat: File name too long\n",
-         "open: No such file or directory\n"},
+         "stat: Filename too long\n", no_file},
         // Opened for reading, a FIFO would wait for a writer that never
         // comes; it is refused at once, where it cannot seek (Wine's C
         // runtime says so in words of its own).
-        {"FIFO without a writer", "fifo", "lseek: Illegal seek\n", "lseek: Invalid argument\n"},
+        {"FIFO without a writer", "fifo", "lseek: Illegal seek\n", "lseek: Illegal seek\n",
+         "lseek: Invalid argument\n"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -392,7 +400,9 @@ TEST(Cli, ReportsFailedFileCalls) {
         ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0666), 0);
         Result r = run(dir.path(), {"-v", "-o", c.target, "0x10", "1"});
         EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(without_build_time(r.err), kTitle + (windows_build() ? c.windows_err : c.err));
+        EXPECT_EQ(without_build_time(r.err), kTitle + (windows_build() ? c.windows_err
+                                                       : musl_build()  ? c.musl_err
+                                                                       : c.err));
         EXPECT_EQ(r.out, "");
         EXPECT_TRUE(read_file(dir / "short") == short_file);
         EXPECT_EQ(read_file(dir / "empty"), "");

@@ -140,6 +140,14 @@ bool windows_build() {
                                    program.compare(program.size() - 4, 4, ".EXE") == 0);
 }
 
+bool musl_build() {
+    const char *libc = std::getenv("QUORBIN_LIBC");
+    std::string name = libc != nullptr ? libc : "";
+    if (name != "" && name != "glibc" && name != "musl")
+        throw std::runtime_error("QUORBIN_LIBC is " + name + ": glibc or musl");
+    return name == "musl";
+}
+
 DriveMap::DriveMap(char letter, const std::string &folder) {
     if (!windows_build())
         return;

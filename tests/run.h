@@ -43,6 +43,13 @@ class ScratchDir {
 // CR LF, and a drive letter names a drive rather than a folder.
 bool windows_build();
 
+// True when the program under test is built against musl: its option parser
+// and its texts for the system's errors have words of their own. Whoever
+// runs the tests against another program than the one built beside them
+// says which C library it has in the environment variable QUORBIN_LIBC:
+// glibc (the default) or musl. A Windows build has mingw-w64's.
+bool musl_build();
+
 // The path of the program under test.
 std::string program_under_test();
 

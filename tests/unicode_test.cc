@@ -26,11 +26,13 @@ std::string refusal(const std::string &message, const std::string &name = "quorb
 }
 
 // The option parser's words for a letter outside the option string. glibc
-// shows the first byte of the character, mingw's words (said by the tool)
-// the whole character.
+// and musl show the first byte of the character, mingw's words (said by the
+// tool) the whole character.
 std::string unknown_option(const std::string &c, const std::string &argv0 = "quorbin") {
     if (windows_build())
         return argv0 + ": unknown option -- " + c + "\n";
+    if (musl_build())
+        return argv0 + ": unrecognized option: " + c[0] + "\n";
     return argv0 + ": invalid option -- '" + c[0] + "'\n";
 }
 
