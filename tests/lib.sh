@@ -172,7 +172,8 @@ host_args() { # ROW
     if [[ $row == linux-* ]]; then
         args+=(-DQUORBIN_STATIC=ON "-DQUORBIN_HOST=$row")
         if [[ $libc == musl ]]; then
-            args+=("-DQUORBIN_MUSL=$(bash "$root/dist/fetch-musl" "$debian")")
+            bash "$root/dist/fetch-musl" "$debian" >&2
+            args+=("-DQUORBIN_MUSL=$root/build-musl/$debian")
         fi
     fi
     printf '%s\n' "${args[@]}"
