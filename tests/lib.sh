@@ -107,7 +107,8 @@ build_tree() { # DIR CMAKE-ARGS...
     shift
     local mark=$QUORBIN_CHECK_RUN/built/${src//\//_}/$dir
     [[ -e $mark ]] && return
-    local log=$src/$dir.log start=$SECONDS
+    local log=$src/$dir/check.log start=$SECONDS
+    mkdir -p "$src/$dir"
     : >"$log"
     logged "$log" cmake -S "$src" -B "$src/$dir" "$@"
     logged "$log" cmake --build "$src/$dir" -j2
@@ -193,7 +194,7 @@ pack() { # TREE
     local tree=$1 src=${src:-$root}
     local mark=$QUORBIN_CHECK_RUN/packed/${src//\//_}/$tree
     if [[ ! -e $mark ]]; then
-        logged "$src/$tree.log" cpack --config "$src/$tree/CPackConfig.cmake" -B "$src/$tree/package"
+        logged "$src/$tree/check.log" cpack --config "$src/$tree/CPackConfig.cmake" -B "$src/$tree/package"
         mkdir -p "$(dirname "$mark")"
         touch "$mark"
     fi
