@@ -24,6 +24,6 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
 endif()
 
 # The tests are GoogleTest programs of the build machine: they run the cross
-# build's program from the native build (win/check, tests/cross-check), so a
+# build's program from the native build (win/check, dist/archive-check), so a
 # cross build makes none of its own.
 set(BUILD_TESTING OFF CACHE BOOL "Build the tests (host programs; off in the cross build)")

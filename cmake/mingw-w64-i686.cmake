@@ -1,12 +1,6 @@
 # SPDX-License-Identifier: MIT
-# Cross build for 32-bit Windows with Debian's mingw-w64 (package
-# g++-mingw-w64-i686):
-#
-#   cmake -S . -B build-win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake
-#   cmake --build build-win32
-#
-# gives build-win32/quorbin.exe, linked statically: it needs no DLL beyond the
-# ones every Windows system has (KERNEL32, msvcrt).
+# Debian's cross compiler for 32-bit Windows (mingw-w64), the toolchain
+# of the row windows-i686 of dist/hosts (dist/host windows-i686 builds it).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CROSS_TRIPLET i686-w64-mingw32)
