@@ -72,9 +72,10 @@ void usage() {
     std::exit(1);
 }
 
-// Copies an option argument into a text field, refusing what does not fit.
+// Copies an option argument into a text field, refusing what does not fit:
+// more units than the limit, or more bytes than the field holds.
 void set_text(char *field, const char *arg, int opt) {
-    if (text_units(arg) > kPathMax)
+    if (text_units(arg) > kPathMax || std::strlen(arg) >= kTextSize)
         usage_error("ERROR:-%c argument is longer than 259 characters\n", opt);
     std::memcpy(field, arg, std::strlen(arg) + 1);
 }
@@ -88,8 +89,9 @@ constexpr char kOptions[] = "vd:ho:";
 // Scripts compare the tool's stderr with them; a message reworded, however
 // much better it reads, breaks them.
 int run(int argc, char *argv[]) {
-    char drive[kTextSize] = "";
-    char path[kTextSize] = "";
+    // Both empty; only what a text holds is ever read.
+    char drive[kTextSize], path[kTextSize];
+    drive[0] = path[0] = '\0';
     bool verbose = false, drive_given = false, output_given = false;
     int c;
 
@@ -135,7 +137,8 @@ int run(int argc, char *argv[]) {
     if (output_given && drive_given) {
         say("%s: WARNING:-d and -o are specified at the same time. Ignore -d\n", progname);
     } else if (drive_given) {
-        if (text_units(drive) + std::strlen(kDriveFile) > kPathMax)
+        if (text_units(drive) + std::strlen(kDriveFile) > kPathMax ||
+            std::strlen(drive) + sizeof kDriveFile > kTextSize)
             usage_error("ERROR:-d argument makes the path longer than 259 characters\n");
         std::strcat(std::strcpy(path, drive), kDriveFile);
     } else if (!output_given) {
