@@ -5,32 +5,11 @@
 #include <cstdlib>
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
+#include "block/files.h"
 #include "block/layout.h"
-
-#ifdef _WIN32
-#include <io.h>
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
-#endif
-
-#ifndef O_BINARY
-#define O_BINARY 0
-#endif
-#ifndef O_NONBLOCK
-#define O_NONBLOCK 0
-#endif
-
-// The error a read that meets the end of the file before the whole block is
-// reported with. Windows' C runtime has the number ENODATA but no text for it.
-#if defined(ENODATA) && !defined(_WIN32)
-constexpr int kShortRead = ENODATA;
-#else
-constexpr int kShortRead = EIO;
-#endif
 
 namespace {
 
@@ -48,44 +27,10 @@ namespace {
     fail(call);
 }
 
-#ifdef _WIN32
-// Windows names files in UTF-16: the path, UTF-8 and at most 259 units long,
-// goes to the wide calls, and the status call is the 64-bit one, which does
-// not fail on a file past 2 GiB in a 32-bit build.
-constexpr int kPathUnits = 260;
-
-bool widen(const char *path, wchar_t (&wide)[kPathUnits]) {
-    if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, -1, wide, kPathUnits) > 0)
-        return true;
-    errno = GetLastError() == ERROR_INSUFFICIENT_BUFFER ? ENAMETOOLONG : EILSEQ;
-    return false;
-}
-
-int path_status(const char *path) {
-    wchar_t wide[kPathUnits];
-    struct _stat64 st;
-    return widen(path, wide) ? _wstat64(wide, &st) : -1;
-}
-
-int open_path(const char *path, int flags) {
-    wchar_t wide[kPathUnits];
-    return widen(path, wide) ? _wopen(wide, flags, 0666) : -1;
-}
-#else
-int path_status(const char *path) {
-    struct stat st;
-    return stat(path, &st);
-}
-
-int open_path(const char *path, int flags) {
-    return open(path, flags, 0666);
-}
-#endif
-
 int xopen(const char *path, int flags) {
     int fd;
     do
-        fd = open_path(path, flags | O_BINARY);
+        fd = open_path(path, flags);
     while (fd < 0 && errno == EINTR);
     if (fd < 0)
         fail("open");
@@ -158,11 +103,10 @@ void xclose(int fd) {
 void update(const char *path, std::uint32_t offset, std::uint32_t value) {
     std::uint8_t image[kBlockSize] = {};
 
-    if (path_status(path) == 0) {
-        // Without O_NONBLOCK the open of a FIFO would wait for a writer;
-        // with it, the FIFO opens at once and fails at the seek. Regular
-        // files and block devices take no notice of it.
-        int fd = xopen(path, O_RDONLY | O_NONBLOCK);
+    if (stat_path(path) == 0) {
+        // An open for reading must not wait for another process: a FIFO
+        // opens at once and fails at the seek.
+        int fd = xopen(path, O_RDONLY | kNoWait);
         xseek(fd);
         xread(fd, image);
         xclose(fd);

@@ -13,6 +13,26 @@
 #include "cli/args.h"
 #include "cli/platform.h"
 
+namespace {
+
+// A path or drive text holds at most kPathMax units, as the system counts
+// them (text_units); its field has room for them in UTF-8, which takes at
+// most four bytes for any unit a system counts (a byte, a UTF-16 unit, a
+// character), and for the terminator.
+constexpr std::size_t kTextSize = kPathMax * 4 + 1;
+constexpr char kDriveFile[] = ":/bi2.bin";
+
+// Set once from argv[0]; every message of the tool's own names it.
+const char *progname = "quorbin";
+
+// Started with no words at all (which Linux turns into one empty word), the
+// tool keeps its own name.
+void name_program(int argc, char *argv[]) {
+    if (argc > 0 && argv[0] != nullptr && argv[0][0] != '\0')
+        progname = program_name(argv[0]);
+}
+
+void say(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
 void say(const char *fmt, ...) {
     va_list ap;
     va_start(ap, fmt);
@@ -20,17 +40,8 @@ void say(const char *fmt, ...) {
     va_end(ap);
 }
 
-namespace {
-
-// A path or drive text holds at most 259 characters, as the system counts
-// them (text_units); its field has room for them and the terminator.
-constexpr std::size_t kTextMax = 259;
-constexpr std::size_t kTextSize = kTextMax * kBytesPerUnit + 1;
-constexpr char kDriveFile[] = ":/bi2.bin";
-
-// Set once from argv[0]; every message of the tool's own names it.
-const char *progname = "quorbin";
-
+// The usage text is fixed, byte for byte, as it stands: scripts compare it
+// whole. That it lists no -d and that its synopsis has no -v is part of it.
 void usage() {
     say("\n"
         "Usage:  %s {-d driveletter | -o outfile} [-h] offset data\n"
@@ -61,41 +72,36 @@ void usage() {
     std::exit(1);
 }
 
-// Copies an option argument into a text field, refusing what does not fit.
+// Copies an option argument into a text field, refusing what does not fit:
+// more units than the limit, or more bytes than the field holds.
 void set_text(char *field, const char *arg, int opt) {
-    if (text_units(arg) > kTextMax)
+    if (text_units(arg) > kPathMax || std::strlen(arg) >= kTextSize)
         usage_error("ERROR:-%c argument is longer than 259 characters\n", opt);
     std::memcpy(field, arg, std::strlen(arg) + 1);
 }
 
-// The options take no long forms. getopt_long is used for its GNU argument
-// permutation, which every C library we build with gives it (not all give
-// it to plain getopt). With POSIXLY_CORRECT set it stops at the first
-// operand: glibc's and mingw-w64's parsers read the variable themselves,
-// musl's does not, and each of them stops so for a '+' ahead of the options.
-const struct option kNoLongOptions[] = {{nullptr, 0, nullptr, 0}};
+// With POSIXLY_CORRECT set, the options end at the first operand: glibc's
+// and mingw-w64's parsers read the variable themselves, musl's does not, and
+// each of them stops so for a '+' ahead of the options.
 constexpr char kOptions[] = "vd:ho:";
 constexpr char kOptionsInOrder[] = "+vd:ho:";
 
 } // namespace
 
-int run(int argc, char *argv[], bool valid) {
-    char drive[kTextSize] = "";
-    char path[kTextSize] = "";
+// Every message below, like the usage text, is fixed byte for byte: its
+// words, its "ERROR:" or "WARNING:" tag, its blanks and its newlines.
+// Scripts compare the tool's stderr with them; a message reworded, however
+// much better it reads, breaks them.
+int run(int argc, char *argv[]) {
+    // Both empty; only what a text holds is ever read.
+    char drive[kTextSize], path[kTextSize];
+    drive[0] = path[0] = '\0';
     bool verbose = false, drive_given = false, output_given = false;
     int c;
 
-    // Started with no words at all (which Linux turns into one empty word),
-    // the tool keeps its own name.
-    if (argc > 0 && argv[0] != nullptr && argv[0][0] != '\0')
-        progname = program_name(argv[0]);
-    if (!valid)
-        usage_error("ERROR:invalid Unicode on the command line\n");
-
-    if constexpr (!kParserPrints)
-        opterr = 0;
+    name_program(argc, argv);
     const char *options = std::getenv("POSIXLY_CORRECT") != nullptr ? kOptionsInOrder : kOptions;
-    while ((c = getopt_long(argc, argv, options, kNoLongOptions, nullptr)) != -1) {
+    while ((c = next_option(argc, argv, options)) != -1) {
         switch (c) {
         case 'd':
             set_text(drive, optarg, c);
@@ -112,7 +118,6 @@ int run(int argc, char *argv[], bool valid) {
             verbose = true;
             break;
         default:
-            print_parser_diagnostic(argv, options);
             usage_error("ERROR:-%c No such option\n", c);
         }
     }
@@ -138,7 +143,8 @@ int run(int argc, char *argv[], bool valid) {
     if (output_given && drive_given) {
         say("%s: WARNING:-d and -o are specified at the same time. Ignore -d\n", progname);
     } else if (drive_given) {
-        if (text_units(drive) + std::strlen(kDriveFile) > kTextMax)
+        if (text_units(drive) + std::strlen(kDriveFile) > kPathMax ||
+            std::strlen(drive) + sizeof kDriveFile > kTextSize)
             usage_error("ERROR:-d argument makes the path longer than 259 characters\n");
         std::strcat(std::strcpy(path, drive), kDriveFile);
     } else if (!output_given) {
@@ -152,8 +158,11 @@ int run(int argc, char *argv[], bool valid) {
     return 0;
 }
 
-#ifndef _WIN32
-int main(int argc, char *argv[]) {
-    return run(argc, argv, true);
+void refuse(int argc, char *argv[], const char *message) {
+    name_program(argc, argv);
+    usage_error("%s", message);
 }
-#endif
+
+int main(int argc, char *argv[]) {
+    return run(argc, argv);
+}

@@ -1,20 +1,27 @@
 // SPDX-License-Identifier: MIT
-// The Windows edge of the front end. The command line arrives in UTF-16 and
-// goes on as UTF-8, so that no word passes the ANSI code page, which would
-// turn what it cannot hold into look-alikes ("a／b" into "a/b"); messages
-// reach a console as characters and a file or pipe as UTF-8. Only the
-// Windows build compiles it; elsewhere it is empty, for the tools that read
-// every file of cli/.
+// The system's edge on Windows: the program's entry, and what cli/platform.h
+// and block/files.h ask of the system. The command line arrives in UTF-16
+// and goes on as UTF-8, so that no word passes the ANSI code page, which
+// would turn what it cannot hold into look-alikes ("a／b" into "a/b"); a
+// path goes back to UTF-16 for the wide file calls; messages reach a console
+// as characters and a file or pipe as UTF-8. Only the Windows build compiles
+// it (in place of cli/posix.cc); elsewhere it is empty, for the tools that
+// read every file of cli/.
 #ifdef _WIN32
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include <fcntl.h>
 #include <getopt.h>
+#include <io.h>
+#include <sys/stat.h>
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include "block/files.h"
 #include "cli/platform.h"
 
 namespace {
@@ -52,7 +59,75 @@ void write_console(HANDLE console, const wchar_t *text, int units) {
     }
 }
 
+void say(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
+void say(const char *fmt, ...) {
+    va_list ap;
+    va_start(ap, fmt);
+    print_error(fmt, ap);
+    va_end(ap);
+}
+
+// The words of mingw's parser, "unknown option -- %c" and "option requires
+// an argument -- %c", after the first word as given; a character past ASCII
+// is shown whole rather than by its first byte.
+void print_parser_diagnostic(char *const argv[], const char *optstring) {
+    if (optopt == 0) { // a long option, and there are none; the parser has passed it
+        say("%s: unknown option -- %s\n", argv[0], argv[optind - 1] + 2);
+        return;
+    }
+    const char *letter = optopt == ':' ? nullptr : std::strchr(optstring, optopt);
+    if (letter != nullptr && letter[1] == ':') {
+        say("%s: option requires an argument -- %c\n", argv[0], optopt);
+        return;
+    }
+    // The first byte past ASCII in the word the parser is in is this one:
+    // the letters before it in the word were options.
+    const char *c = static_cast<unsigned char>(optopt) < 0x80 || argv[optind] == nullptr
+                        ? nullptr
+                        : std::strchr(argv[optind], optopt);
+    if (c == nullptr) {
+        say("%s: unknown option -- %c\n", argv[0], optopt);
+        return;
+    }
+    int len = 1;
+    while ((static_cast<unsigned char>(c[len]) & 0xC0) == 0x80)
+        len++;
+    say("%s: unknown option -- %.*s\n", argv[0], len, c);
+}
+
+const struct option kNoLongOptions[] = {{nullptr, 0, nullptr, 0}};
+
+// Windows names files in UTF-16: the path, UTF-8 and at most kPathMax units
+// long, goes to the wide calls.
+bool widen(const char *path, wchar_t (&wide)[kPathMax + 1]) {
+    if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, -1, wide, kPathMax + 1) > 0)
+        return true;
+    errno = GetLastError() == ERROR_INSUFFICIENT_BUFFER ? ENAMETOOLONG : EILSEQ;
+    return false;
+}
+
 } // namespace
+
+// Windows counts a path in UTF-16 code units; one takes at most three bytes
+// of UTF-8, and a character outside the BMP takes two units and four bytes.
+std::size_t text_units(const char *s) {
+    std::size_t n = 0;
+    for (; *s != '\0'; s++) {
+        auto b = static_cast<unsigned char>(*s);
+        n += (b & 0xC0) != 0x80; // not a continuation byte
+        n += b >= 0xF0;          // a four-byte sequence: a surrogate pair
+    }
+    return n;
+}
+
+// mingw's parser is kept quiet (wmain), as it would name the program by the
+// ANSI first word; its words are said here.
+int next_option(int argc, char *argv[], const char *optstring) {
+    int c = getopt_long(argc, argv, optstring, kNoLongOptions, nullptr);
+    if (c == '?')
+        print_parser_diagnostic(argv, optstring);
+    return c;
+}
 
 void print_error(const char *fmt, va_list ap) {
     HANDLE console = GetStdHandle(STD_ERROR_HANDLE);
@@ -92,33 +167,26 @@ void print_error(const char *fmt, va_list ap) {
     std::free(text);
 }
 
-// The words of mingw's parser, "unknown option -- %c" and "option requires
-// an argument -- %c", after the first word as given; a character past ASCII
-// is shown whole rather than by its first byte.
-void print_parser_diagnostic(char *const argv[], const char *optstring) {
-    if (optopt == 0) { // a long option, and there are none; the parser has passed it
-        say("%s: unknown option -- %s\n", argv[0], argv[optind - 1] + 2);
-        return;
-    }
-    const char *letter = optopt == ':' ? nullptr : std::strchr(optstring, optopt);
-    if (letter != nullptr && letter[1] == ':') {
-        say("%s: option requires an argument -- %c\n", argv[0], optopt);
-        return;
-    }
-    // The first byte past ASCII in the word the parser is in is this one:
-    // the letters before it in the word were options.
-    const char *c = static_cast<unsigned char>(optopt) < 0x80 || argv[optind] == nullptr
-                        ? nullptr
-                        : std::strchr(argv[optind], optopt);
-    if (c == nullptr) {
-        say("%s: unknown option -- %c\n", argv[0], optopt);
-        return;
-    }
-    int len = 1;
-    while ((static_cast<unsigned char>(c[len]) & 0xC0) == 0x80)
-        len++;
-    say("%s: unknown option -- %.*s\n", argv[0], len, c);
+// The status call is the 64-bit one, which does not fail on a file past
+// 2 GiB in a 32-bit build.
+int stat_path(const char *path) {
+    wchar_t wide[kPathMax + 1];
+    struct _stat64 st;
+    return widen(path, wide) ? _wstat64(wide, &st) : -1;
 }
+
+// In binary mode: the C runtime's text mode would end a read at ^Z and put a
+// CR before each LF written.
+int open_path(const char *path, int flags) {
+    wchar_t wide[kPathMax + 1];
+    return widen(path, wide) ? _wopen(wide, flags | O_BINARY, 0666) : -1;
+}
+
+// No open waits for another process on Windows.
+extern const int kNoWait = 0;
+
+// The C runtime has the number ENODATA but no text for it.
+extern const int kShortRead = EIO;
 
 extern "C" int wmain(int argc, wchar_t *wargv[]) {
     // A drive without a medium gives the usual stat or open report instead
@@ -131,7 +199,11 @@ extern "C" int wmain(int argc, wchar_t *wargv[]) {
     for (int i = 0; i < argc; i++)
         argv[i] = utf8_word(wargv[i], valid);
     argv[argc] = nullptr;
-    return run(argc, argv, valid);
+    opterr = 0; // next_option says the parser's words
+    // Fixed byte for byte, as the messages of cli/main.cc are.
+    if (!valid)
+        refuse(argc, argv, "ERROR:invalid Unicode on the command line\n");
+    return run(argc, argv);
 }
 
 #endif

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "model.h"
 #include "run.h"
 
 namespace {
@@ -55,22 +56,8 @@ std::string out_of_range(const std::string &shown) {
            " is out of range. Need to be less than 8192(0x2000)\n";
 }
 
-// A 64 KiB file holding only the value and the signature, as a new file is.
-std::string new_file(std::uint32_t offset, std::uint32_t value);
-
-// What a run must leave in a file that held before: the value bytes that lie
-// before the signature, and the signature; nothing else changes.
-std::string patched(std::string before, std::uint32_t offset, std::uint32_t value) {
-    for (std::uint32_t i = 0; i < 4; i++)
-        if (offset + i < 0x1FFC)
-            before[0xE000 + offset + i] = static_cast<char>(value >> (24 - 8 * i));
-    before.replace(0xFFFC, 4, "\xC3\xF8\x1A\x8E");
-    return before;
-}
-
-std::string new_file(std::uint32_t offset, std::uint32_t value) {
-    return patched(std::string(0x10000, '\0'), offset, value);
-}
+using model::new_file;
+using model::patched_file;
 
 std::string describe(const Args &args) {
     std::string s;
@@ -282,7 +269,7 @@ TEST(Cli, RewritesTheBlockOfAnExistingFileInPlace) {
         EXPECT_EQ(r.out, "");
         std::string after = read_file(dir / "bi2.bin");
         ASSERT_EQ(after.size(), c.before.size());
-        EXPECT_TRUE(after == patched(c.before, c.offset, c.value));
+        EXPECT_TRUE(after == patched_file(c.before, c.offset, c.value));
     }
 }
 
@@ -303,7 +290,7 @@ TEST(Cli, RewritesBi2BinOnTheNamedDrive) {
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.out, "");
-    EXPECT_TRUE(read_file(dir / "E:/bi2.bin") == patched(before, 0x1001, 0x0A0D1A0A));
+    EXPECT_TRUE(read_file(dir / "E:/bi2.bin") == patched_file(before, 0x1001, 0x0A0D1A0A));
 }
 
 // A file of 5 GiB, sparse: a build with 32-bit file sizes fails its stat,
@@ -331,7 +318,7 @@ TEST(Cli, RewritesTheBlockOfA5GiBFile) {
     f.seekg(static_cast<std::streamoff>(kSize - tail.size()));
     f.read(got_tail.data(), static_cast<std::streamsize>(got_tail.size()));
     ASSERT_TRUE(f.good());
-    EXPECT_TRUE(got_head == patched(head, 0x24, 0x12345678));
+    EXPECT_TRUE(got_head == patched_file(head, 0x24, 0x12345678));
     EXPECT_TRUE(got_tail == tail);
 }
 
@@ -339,7 +326,7 @@ TEST(Cli, RunsAccumulateAndRepeatingOneChangesNothing) {
     ScratchDir dir;
     ASSERT_EQ(run(dir.path(), {"-o", "f", "0x10", "0x11111111"}).status, 0);
     ASSERT_EQ(run(dir.path(), {"-o", "f", "0x14", "0x22222222"}).status, 0);
-    std::string twice = patched(new_file(0x10, 0x11111111), 0x14, 0x22222222);
+    std::string twice = patched_file(new_file(0x10, 0x11111111), 0x14, 0x22222222);
     EXPECT_TRUE(read_file(dir / "f") == twice);
     ASSERT_EQ(run(dir.path(), {"-o", "f", "0x14", "0x22222222"}).status, 0);
     EXPECT_TRUE(read_file(dir / "f") == twice);

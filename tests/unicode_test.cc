@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include "model.h"
 #include "run.h"
 
 namespace {
@@ -34,13 +35,6 @@ std::string unknown_option(const std::string &c, const std::string &argv0 = "quo
     if (musl_build())
         return argv0 + ": unrecognized option: " + c[0] + "\n";
     return argv0 + ": invalid option -- '" + c[0] + "'\n";
-}
-
-std::string patched(std::string before, std::uint32_t offset, std::uint32_t value) {
-    for (std::uint32_t i = 0; i < 4; i++)
-        before[0xE000 + offset + i] = static_cast<char>(value >> (24 - 8 * i));
-    before.replace(0xFFFC, 4, "\xC3\xF8\x1A\x8E");
-    return before;
 }
 
 std::string repeat(const std::string &s, int n) {
@@ -301,7 +295,8 @@ TEST(Unicode, TheFileNamedIsTheFilePatched) {
                 write_file(cwd + "/" + c.target, before);
             if (done)
                 expected["in/here/" + c.target] =
-                    patched(c.existing ? before : std::string(0x10000, '\0'), c.offset, c.value);
+                    c.existing ? model::patched_file(before, c.offset, c.value)
+                               : model::new_file(c.offset, c.value);
             else if (c.existing)
                 expected["in/here/" + c.target] = before;
         }

@@ -6,6 +6,7 @@
 
 #include "block/layout.h"
 #include "cli/args.h"
+#include "model.h"
 
 namespace {
 
@@ -73,22 +74,6 @@ TEST(ProgramName, IsTheTextAfterTheLastSlash) {
         EXPECT_STREQ(program_name(c.argv0), c.want) << c.argv0;
 }
 
-// What a patch must leave: the value bytes that lie before the signature,
-// the signature, and every other byte as it was.
-std::vector<std::uint8_t> expected_patch(std::vector<std::uint8_t> image, std::uint32_t offset,
-                                         std::uint32_t value) {
-    const std::uint8_t bytes[] = {std::uint8_t(value >> 24), std::uint8_t(value >> 16),
-                                  std::uint8_t(value >> 8), std::uint8_t(value)};
-    for (std::uint32_t i = 0; i < 4; i++)
-        if (offset + i < 0x1FFC)
-            image[offset + i] = bytes[i];
-    image[0x1FFC] = 0xC3;
-    image[0x1FFD] = 0xF8;
-    image[0x1FFE] = 0x1A;
-    image[0x1FFF] = 0x8E;
-    return image;
-}
-
 TEST(Patch, PutsTheValueBigEndianThenTheSignature) {
     struct Case {
         std::uint32_t offset;
@@ -112,8 +97,9 @@ TEST(Patch, PutsTheValueBigEndianThenTheSignature) {
             patch(buf.data() + 4, c.offset, c.value);
 
             std::vector<std::uint8_t> got(buf.begin() + 4, buf.end() - 4);
-            EXPECT_EQ(got, expected_patch(*before, c.offset, c.value))
-                << std::hex << "offset 0x" << c.offset;
+            std::vector<std::uint8_t> want = *before;
+            model::patch_block(want.data(), c.offset, c.value);
+            EXPECT_EQ(got, want) << std::hex << "offset 0x" << c.offset;
             for (int i = 0; i < 4; i++) {
                 EXPECT_EQ(buf[i], 0x55) << std::hex << "offset 0x" << c.offset;
                 EXPECT_EQ(buf[buf.size() - 1 - i], 0x55) << std::hex << "offset 0x" << c.offset;

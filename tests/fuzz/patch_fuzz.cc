@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "block/layout.h"
+#include "model.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     if (size < 6)
@@ -28,13 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     for (std::size_t i = 0; i < 0x2000; i++)
         image[i] = fill_size ? fill[i % fill_size] : 0;
 
-    // Value bytes most significant first, as far as they fall before the
-    // signature; the signature last.
     std::memcpy(want, image, sizeof want);
-    for (std::uint32_t i = 0; i < 4; i++)
-        if (offset + i < 0x1FFC)
-            want[offset + i] = static_cast<std::uint8_t>((value >> (8 * (3 - i))) & 0xFF);
-    std::memcpy(want + 0x1FFC, "\xC3\xF8\x1A\x8E", 4);
+    model::patch_block(want, offset, value);
 
     patch(image, offset, value);
     if (std::memcmp(image, want, sizeof want) != 0) {

@@ -13,25 +13,24 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "model.h"
 #include "run.h"
 
 namespace {
 
 constexpr std::uint32_t kOffset = 0x10;
 constexpr std::uint32_t kValue = 0xA1B2C3D4;
-constexpr std::size_t kBlockAt = 0xE000;
-constexpr std::size_t kBlockLen = 0x2000;
+using model::kBlockAt;
+using model::kBlockLen;
 
 // A file of 68 KiB, so that bytes past the block are there to be kept too.
 constexpr std::size_t kFileSize = 0x11000;
 
-// The block as a successful run leaves it, written out by hand.
+// The block as a successful run leaves it (none before: a new file's).
 std::string patched_block(const std::string &before) {
-    std::string block =
-        before.empty() ? std::string(kBlockLen, '\0') : before.substr(kBlockAt, kBlockLen);
-    block.replace(kOffset, 4, "\xA1\xB2\xC3\xD4");
-    block.replace(kBlockLen - 4, 4, "\xC3\xF8\x1A\x8E");
-    return block;
+    const std::string file = before.empty() ? model::new_file(kOffset, kValue)
+                                            : model::patched_file(before, kOffset, kValue);
+    return file.substr(kBlockAt, kBlockLen);
 }
 
 // The file a run leaves: the file as it was (none: missing) with the first
