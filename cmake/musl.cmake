@@ -89,3 +89,7 @@ foreach(target quorbin quorbin_core)
 endforeach()
 target_link_options(quorbin PRIVATE ${QUORBIN_LIBC_LINK_OPTIONS})
 target_link_libraries(quorbin PRIVATE ${QUORBIN_LIBC_LIBRARIES})
+# What the system's loader does for a dynamic program and glibc's start-up
+# for a static one, and musl's static start-up does not: the part the
+# linker marked read-only after relocation made read-only (-z relro).
+target_sources(quorbin PRIVATE ${PROJECT_SOURCE_DIR}/cli/musl.cc)
