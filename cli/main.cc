@@ -32,14 +32,6 @@ void name_program(int argc, char *argv[]) {
         progname = program_name(argv[0]);
 }
 
-void say(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
-void say(const char *fmt, ...) {
-    va_list ap;
-    va_start(ap, fmt);
-    print_error(fmt, ap);
-    va_end(ap);
-}
-
 // The usage text is fixed, byte for byte, as it stands: scripts compare it
 // whole. That it lists no -d and that its synopsis has no -v is part of it.
 void usage() {

@@ -24,6 +24,15 @@ int next_option(int argc, char *argv[], const char *optstring);
 // Prints a message on stderr.
 void print_error(const char *fmt, va_list ap) __attribute__((format(printf, 1, 0)));
 
+// The same, with the arguments given.
+inline void say(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
+inline void say(const char *fmt, ...) {
+    va_list ap;
+    va_start(ap, fmt);
+    print_error(fmt, ap);
+    va_end(ap);
+}
+
 // The run of the tool on the words of the command line, in UTF-8; returns
 // the exit status. main calls it with the words the C library hands over.
 int run(int argc, char *argv[]);

@@ -59,14 +59,6 @@ void write_console(HANDLE console, const wchar_t *text, int units) {
     }
 }
 
-void say(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
-void say(const char *fmt, ...) {
-    va_list ap;
-    va_start(ap, fmt);
-    print_error(fmt, ap);
-    va_end(ap);
-}
-
 // The words of mingw's parser, "unknown option -- %c" and "option requires
 // an argument -- %c", after the first word as given; a character past ASCII
 // is shown whole rather than by its first byte.

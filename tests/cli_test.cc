@@ -439,7 +439,7 @@ TEST(Cli, ReportsAFileSizeLimitAsAFailedWrite) {
         EXPECT_EQ(r.err, c.err);
         EXPECT_EQ(r.out, "");
         const std::string done =
-            c.existing ? patched(before, kOffset, kValue) : new_file(kOffset, kValue);
+            c.existing ? patched_file(before, kOffset, kValue) : new_file(kOffset, kValue);
         std::string want = c.existing ? before : std::string(c.written > 0 ? 0xE000 : 0, '\0');
         if (c.written > 0)
             want.replace(0xE000, c.written, done, 0xE000, c.written);
