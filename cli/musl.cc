@@ -4,6 +4,7 @@
 // (PT_GNU_RELRO: the GOT, the pointer tables) writable, where the system's
 // loader or glibc's static start-up would protect it; this protects it
 // before main. Only the musl build compiles it (cmake/musl.cmake).
+#include <cstddef>
 #include <cstdint>
 
 #include <elf.h>
@@ -21,9 +22,9 @@ namespace {
     const auto *ehdr = &__ehdr_start;
     const auto *phdr =
         reinterpret_cast<const ElfW(Phdr) *>(reinterpret_cast<const char *>(ehdr) + ehdr->e_phoff);
-    // The header lies at the address of the first segment's start in the
-    // file; a position-independent program's first segment starts at 0.
-    std::uintptr_t base = reinterpret_cast<std::uintptr_t>(ehdr);
+    // The header lies at the address of the segment that starts the file; a
+    // position-independent program's first segment is at 0.
+    auto *base = const_cast<char *>(reinterpret_cast<const char *>(ehdr));
     for (int i = 0; i < ehdr->e_phnum; i++)
         if (phdr[i].p_type == PT_LOAD && phdr[i].p_offset == 0) {
             base -= phdr[i].p_vaddr;
@@ -33,12 +34,15 @@ namespace {
     for (int i = 0; i < ehdr->e_phnum; i++) {
         if (phdr[i].p_type != PT_GNU_RELRO)
             continue;
-        std::uintptr_t start = (base + phdr[i].p_vaddr) & ~(page - 1);
-        std::uintptr_t end = (base + phdr[i].p_vaddr + phdr[i].p_memsz) & ~(page - 1);
+        // The whole pages of the part, as a loader protects them.
+        char *from = base + phdr[i].p_vaddr;
+        char *to = from + phdr[i].p_memsz;
+        from -= reinterpret_cast<std::uintptr_t>(from) % page;
+        to -= reinterpret_cast<std::uintptr_t>(to) % page;
         // Like a loader, on a failure it leaves the pages as they are: the
         // run itself does not depend on them.
-        if (end > start)
-            mprotect(reinterpret_cast<void *>(start), end - start, PROT_READ);
+        if (to > from)
+            mprotect(from, static_cast<std::size_t>(to - from), PROT_READ);
     }
 }
 

@@ -143,7 +143,7 @@ bool windows_build() {
 bool musl_build() {
     const char *libc = std::getenv("QUORBIN_LIBC");
     std::string name = libc != nullptr ? libc : "";
-    if (name != "" && name != "glibc" && name != "musl")
+    if (!name.empty() && name != "glibc" && name != "musl")
         throw std::runtime_error("QUORBIN_LIBC is " + name + ": glibc or musl");
     return name == "musl";
 }
