@@ -147,8 +147,9 @@ host() { # ROW
     read -r row debian toolchain libc runs machine package <<<"$line"
 }
 
-# The tools a row needs here, each named with the package .ci/packages
-# lists for the row.
+# The tools a row needs here: its cross compiler, its emulator (and the
+# static one for the empty root) or Wine. A missing one fails naming the
+# row and the package that .ci/packages lists for it on the row's lines.
 need_host() { # ROW
     host "$1"
     local tools=()
@@ -156,11 +157,18 @@ need_host() { # ROW
         "$root/cmake/$toolchain.cmake")-g++")
     [[ $runs != qemu-* ]] || tools+=("$runs" "$runs-static")
     [[ $runs != wine ]] || tools+=(wine)
-    local tool package
+    local tool kind package
     for tool in "${tools[@]}"; do
         command -v "$tool" >/dev/null && continue
-        package=$(grep -E "^[^#].*# .*\\b$row\\b" "$root/.ci/packages" | awk '{print $1}' | tr '\n' ' ')
-        fail "host $row: $tool is missing${package:+: install ${package% } (.ci/packages lists it for $row)}${package:-, and .ci/packages lists no package for $row}"
+        case $tool in
+        *-g++) kind='g\+\+-' ;;
+        qemu-*-static) kind='qemu-user-static' ;;
+        qemu-*) kind='qemu-user ' ;;
+        *) kind=$tool ;;
+        esac
+        package=$(grep -E "^$kind.*#.*(^| )$row( |\$)" "$root/.ci/packages" | awk '{print $1}' | head -n1)
+        [[ -n $package ]] || fail "host $row: $tool is missing, and .ci/packages lists no package for it on a line naming $row"
+        fail "host $row: $tool is missing: install $package (.ci/packages lists it for $row)"
     done
 }
 
