@@ -202,6 +202,7 @@ pack() { # TREE
     local tree=$1 src=${src:-$root}
     local mark=$QUORBIN_CHECK_RUN/packed/${src//\//_}/$tree
     if [[ ! -e $mark ]]; then
+        rm -rf "$src/$tree/package"
         logged "$src/$tree/check.log" cpack --config "$src/$tree/CPackConfig.cmake" -B "$src/$tree/package"
         mkdir -p "$(dirname "$mark")"
         touch "$mark"
