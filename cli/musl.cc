@@ -24,7 +24,7 @@ namespace {
         reinterpret_cast<const ElfW(Phdr) *>(reinterpret_cast<const char *>(ehdr) + ehdr->e_phoff);
     // The header lies at the address of the segment that starts the file; a
     // position-independent program's first segment is at 0.
-    auto *base = const_cast<char *>(reinterpret_cast<const char *>(ehdr));
+    auto base = reinterpret_cast<std::uintptr_t>(ehdr);
     for (int i = 0; i < ehdr->e_phnum; i++)
         if (phdr[i].p_type == PT_LOAD && phdr[i].p_offset == 0) {
             base -= phdr[i].p_vaddr;
@@ -35,14 +35,14 @@ namespace {
         if (phdr[i].p_type != PT_GNU_RELRO)
             continue;
         // The whole pages of the part, as a loader protects them.
-        char *from = base + phdr[i].p_vaddr;
-        char *to = from + phdr[i].p_memsz;
-        from -= reinterpret_cast<std::uintptr_t>(from) % page;
-        to -= reinterpret_cast<std::uintptr_t>(to) % page;
+        std::uintptr_t from = (base + phdr[i].p_vaddr) & ~(page - 1);
+        std::uintptr_t to = (base + phdr[i].p_vaddr + phdr[i].p_memsz) & ~(page - 1);
         // Like a loader, on a failure it leaves the pages as they are: the
-        // run itself does not depend on them.
+        // run itself does not depend on them. The program headers give
+        // addresses as numbers.
         if (to > from)
-            mprotect(from, static_cast<std::size_t>(to - from), PROT_READ);
+            mprotect(reinterpret_cast<void *>(from), to - from, // NOLINT(performance-no-int-to-ptr)
+                     PROT_READ);
     }
 }
 

@@ -32,7 +32,7 @@ if(NOT count EQUAL 1)
     FATAL_ERROR
       "QUORBIN_MUSL: ${musl_root} holds no musl (usr/lib/TRIPLET/libc.a of Debian's musl-dev). "
       "dist/fetch-musl DEBARCH fetches it into build-musl/DEBARCH (Debian architectures amd64, "
-      "arm64, armel, armhf, i386, mips64el, ppc64el, s390x).")
+      "arm64, armel, armhf, i386, mips64el, mipsel, ppc64el, s390x).")
 endif()
 get_filename_component(musl_lib "${musl_libc}" DIRECTORY)
 get_filename_component(musl_triplet "${musl_lib}" NAME)

@@ -1,5 +1,6 @@
 # SPDX-License-Identifier: MIT
-# What every check script shares; each sources it first:
+# What every check script shares; each sources it, by its path from the
+# script's folder:
 #
 #   source "$(dirname "$0")/../tests/lib.sh"
 #
@@ -9,12 +10,14 @@
 #   need TOOL:PACKAGE...       each tool on PATH, or a failure naming its package
 #   copy_tree DEST             the tree as a release tarball holds it
 #   version, year              project(VERSION), the year of LICENSE
-#   no_warnings LOG NAME       no compiler, linker or CMake warning in a log
+#   no_warnings LOG NAME       no compiler or linker warning in a log
 #   preset_tree PRESET         configure and build a preset's tree, once a run
 #   hosts [SYSTEM], host ROW   the rows of dist/hosts; one row's fields
+#   need_host, need_runner     what builds a row, what runs its program here
 #   host_tree ROW              configure and build a host's tree, once a run
 #   pack TREE                  its package and checksum, made once a run
 #   package_files TREE         the files its package must hold, from the build
+#   same_files LISTED TREE     a package holds those files and no others
 #   elf_check, pe_check        what a program is and needs
 #   smoke PROGRAM [RUNNER...]  one patch of a new file, checked byte for byte
 #   patched SRC DEST OFF BYTES what the tool must leave of SRC
@@ -147,18 +150,18 @@ host() { # ROW
     read -r row debian toolchain libc runs machine package <<<"$line"
 }
 
-# The tools a row needs here: its cross compiler, its emulator (and the
-# static one for the empty root) or Wine. A missing one fails naming the
-# row and the package that .ci/packages lists for it on the row's lines.
-need_host() { # ROW
-    host "$1"
-    local tools=()
-    [[ $toolchain == - ]] || tools+=("$(sed -n 's/^set(CROSS_TRIPLET \(.*\))$/\1/p' \
-        "$root/cmake/$toolchain.cmake")-g++")
-    [[ $runs != qemu-* ]] || tools+=("$runs" "$runs-static")
-    [[ $runs != wine ]] || tools+=(wine)
-    local tool kind package
-    for tool in "${tools[@]}"; do
+# The prefix of a row's cross tools (x86_64-w64-mingw32), from its
+# toolchain file.
+triplet() { # TOOLCHAIN
+    sed -n 's/^set(CROSS_TRIPLET \(.*\))$/\1/p' "$root/cmake/$1.cmake"
+}
+
+# Each tool on PATH, or a failure naming the row and the package that
+# .ci/packages lists for the tool on the row's lines.
+need_row_tools() { # ROW TOOL...
+    local row=$1 tool kind package
+    shift
+    for tool in "$@"; do
         command -v "$tool" >/dev/null && continue
         case $tool in
         *-g++) kind='g\+\+-' ;;
@@ -166,14 +169,31 @@ need_host() { # ROW
         qemu-*) kind='qemu-user ' ;;
         *) kind=$tool ;;
         esac
-        package=$(grep -E "^$kind.*#.*(^| )$row( |\$)" "$root/.ci/packages" | awk '{print $1}' | head -n1)
+        package=$(grep -E "^$kind.*#.*(^| )$row( |\$)" "$root/.ci/packages" | awk '{print $1}' | sed -n 1p || true)
         [[ -n $package ]] || fail "host $row: $tool is missing, and .ci/packages lists no package for it on a line naming $row"
         fail "host $row: $tool is missing: install $package (.ci/packages lists it for $row)"
     done
 }
 
+# What builds a row: its cross compiler.
+need_host() { # ROW
+    host "$1"
+    [[ $toolchain == - ]] || need_row_tools "$row" "$(triplet "$toolchain")-g++"
+}
+
+# What runs a row's program here: its emulator (and the static one, for an
+# empty root) or Wine.
+need_runner() { # ROW
+    host "$1"
+    case $runs in
+    qemu-*) need_row_tools "$row" "$runs" "$runs-static" ;;
+    wine) need_row_tools "$row" wine ;;
+    esac
+}
+
 # The configure arguments of a row's tree, build-ROW: its toolchain, linked
 # statically (Linux), its C library, and the build folders kept out of it.
+# A musl row's musl is fetched first, where it is not there yet.
 host_args() { # ROW
     host "$1"
     local args=(-DQUORBIN_MAP_BUILD_PATHS=ON -DBUILD_TESTING=OFF)
@@ -182,7 +202,7 @@ host_args() { # ROW
         args+=(-DQUORBIN_STATIC=ON "-DQUORBIN_HOST=$row")
         if [[ $libc == musl ]]; then
             bash "$root/dist/fetch-musl" "$debian" >&2
-            args+=("-DQUORBIN_MUSL=$root/build-musl/$debian")
+            args+=("-DQUORBIN_MUSL=${QUORBIN_MUSL_DIR:-$root/build-musl}/$debian")
         fi
     fi
     printf '%s\n' "${args[@]}"
@@ -190,9 +210,18 @@ host_args() { # ROW
 
 host_tree() { # ROW
     need_host "$1"
-    local args
-    mapfile -t args < <(host_args "$1")
+    local out args
+    out=$(host_args "$1")
+    mapfile -t args <<<"$out"
     build_tree "build-$1" "${args[@]}"
+}
+
+# A package's files as LISTED (one a line, directories ending in /, under
+# a top folder when TOP is given) are exactly those of the tree's list.
+same_files() { # LISTED TREE NAME [TOP]
+    local listed=$1 tree=$2 name=$3 top=${4:-}
+    diff <(grep -v '/$' "$listed" | sed "s|^$top||" | sort) <(package_files "$tree") >&2 ||
+        fail "$name does not hold exactly the files of its list (< holds, > should)"
 }
 
 # The package of a built tree, made by cpack in the tree the first time a
@@ -256,7 +285,7 @@ elf_check() { # PROGRAM ROW
 pe_check() { # PROGRAM ROW
     local program=$1 objdump
     host "$2"
-    objdump=$(sed -n 's/^set(CROSS_TRIPLET \(.*\))$/\1/p' "$root/cmake/$toolchain.cmake")-objdump
+    objdump=$(triplet "$toolchain")-objdump
     need "$objdump:binutils-mingw-w64"
     "$objdump" -f "$program" | grep -q "file format $machine\$" ||
         fail "$program is not a $machine program: $("$objdump" -f "$program" | grep format)"
